@@ -1,0 +1,43 @@
+# A person at a terminal: the program runs in a pseudo-terminal under tmux and
+# is answered at its prompt key by key; the screen then shows the dialogue.
+. "$(dirname "$0")/lib.sh"
+
+command -v tmux >/dev/null || skip "tmux is not installed"
+tm() { tmux -S "$tmp/tmux" -f /dev/null "$@"; }
+trap 'tm kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
+unset TMUX
+
+# wait_for PATTERN: waits up to ten seconds for a screen line matching PATTERN.
+wait_for() {
+  for _ in $(seq 200); do
+    tm capture-pane -p | grep -q "$1" && return
+    sleep 0.05
+  done
+}
+
+# session NAME SCREEN KEY...: types the KEYs (tmux key names, or text) once the
+# prompt shows, and compares the screen down to the program's exit status,
+# which the shell around it writes, with SCREEN (a printf format).
+session() {
+  local name=$1 want=$2
+  shift 2
+  tm new-session -d -x 72 -y 12 "$(printf '%q' "$prog"); echo \"[exit \$?]\"; sleep 60"
+  wait_for '^Unesize'
+  tm send-keys "$@"
+  wait_for '^\[exit [0-9]*\]$'
+  tm capture-pane -p -N | sed '/^\[exit [0-9]*\]$/q' >"$tmp/screen"
+  tm kill-server
+  status=$(sed -n 's/^\[exit \([0-9]*\)\]$/\1/p' "$tmp/screen")
+  sed '$d' "$tmp/screen" >"$tmp/out"
+  : >"$tmp/err" # standard error shares the screen
+  check "$name" 0 "$want" ''
+}
+
+session 'number, Enter, title, Enter' "${prompt}3\nNa Drini cuprija\nNa Drini cuprija\n" \
+  3 Enter 'Na Drini cuprija' Enter
+session 'number and title on one line' "${prompt}7 Na Drini cuprija\nPrevelik broj\n" \
+  '7 Na Drini cuprija' Enter
+session 'Ctrl-D at the prompt' "${prompt}\n" C-d
+session 'Ctrl-D instead of a title' "${prompt}4\n\n" 4 Enter C-d
+
+finish

@@ -1,0 +1,41 @@
+# Output that cannot be written: the program says so on standard error and
+# exits with status 1, instead of reporting success for an answer nobody got.
+. "$(dirname "$0")/lib.sh"
+
+printf '3 Prokleta avlija\n' >"$tmp/in"
+: >"$tmp/out"
+# run [SETUP]: runs the program on $tmp/in after the shell commands SETUP;
+# the caller redirects its standard output.
+run() { (eval "${1:-}"; exec "$prog") <"$tmp/in" 2>"$tmp/err"; status=$?; }
+
+if [ -w /dev/full ]; then
+  run >/dev/full
+  check 'full device' 1 '' 'knjiga: write error: No space left on device\n'
+else
+  echo "skip: full device: there is no /dev/full"
+fi
+
+run >&-
+check 'closed standard output' 1 '' 'knjiga: write error: Bad file descriptor\n'
+
+# A pipe whose reader is already gone: its only read end is closed before
+# the program starts, so the first write fails every time.
+mkfifo "$tmp/pipe"
+exec 3<>"$tmp/pipe" 4>"$tmp/pipe" 3<&-
+run "trap '' PIPE" >&4
+check 'reader gone, SIGPIPE ignored' 1 '' 'knjiga: write error: Broken pipe\n'
+if [ -z "$(trap -p PIPE)" ]; then
+  run >&4
+  check 'reader gone, SIGPIPE kills quietly' $((128 + 13)) '' ''
+else
+  echo "skip: SIGPIPE at its default: this shell was started with it ignored"
+fi
+exec 4>&-
+
+# The prompt fits under a file size limit of 1024 bytes and the answer does
+# not, so the failure comes at the second line.
+printf '3 %01000d\n' 0 >"$tmp/in"
+run "ulimit -f 1; trap '' XFSZ" >"$tmp/out"
+check 'answer beyond the file size limit' 1 "$prompt%0987d" 'knjiga: write error: File too large\n'
+
+finish
