@@ -7,7 +7,6 @@ answers() { feed "$2"; check "$1" 0 "$prompt$3\n" ''; }
 # Where the title starts: exactly one character after the number is dropped.
 answers 'title on the line after the number' '3\nNa Drini cuprija\n' 'Na Drini cuprija'
 answers 'title after one space'             '3 Na Drini cuprija\n'  'Na Drini cuprija'
-answers 'title after a tab'                 '3\tProkleta avlija\n'  'Prokleta avlija'
 answers 'second of two spaces is kept'      '3  Prokleta avlija\n'  ' Prokleta avlija'
 answers 'any character after the number'    '3xGospodjica\n'        'Gospodjica'
 answers 'trailing blanks are kept'          '3 Ex Ponto  \n'        'Ex Ponto  '
@@ -21,15 +20,12 @@ answers 'comma is no decimal point'         '5,5 Kameni spavac\n'   '5 Kameni sp
 answers 'zero'                              '0 Tvrdjava\n'          'Tvrdjava'
 answers 'negative'                          '-42 Tvrdjava\n'        'Tvrdjava'
 answers 'exactly 5.5'                       '5.5 Tvrdjava\n'        'Tvrdjava'
-answers '5.5 written otherwise'             '+55e-1 Tvrdjava\n'     'Tvrdjava'
 answers 'next double above 5.5'             '5.500000000000001 T\n' 'Prevelik broj'
 answers 'above 5.5 only in double'          '5.5000001 T\n'         'Prevelik broj'
 answers 'between the limits'                '7 T\n'                 'Prevelik broj'
 answers 'exactly 9.9'                       '9.9 T\n'               'Prevelik broj'
-answers 'rounds to 9.9'                     '9.9000000000000001 T\n' 'Prevelik broj'
 answers 'next double above 9.9'             '9.900000000000002 T\n' 'Puno prevelik broj'
 answers 'above 9.9 only in double'          '9.90000001 T\n'        'Puno prevelik broj'
-answers 'far too large'                     '1000000 T\n'           'Puno prevelik broj'
 answers 'beyond any double'                 '1e999 T\n'             'Puno prevelik broj'
 
 # Early ends of input and text that is not a number.
@@ -40,7 +36,6 @@ answers 'input ends after a number line'    '3\n'                   ''
 answers 'input ends after a large number'   '12'                    'Puno prevelik broj'
 answers 'not a number'                      'Na Drini cuprija\n'    ''
 answers 'not a number, then a number'       'x 3 Title\n'           ''
-answers 'not a finite number'               'nan Title\n'           ''
 
 # The title comes back byte for byte.
 answers 'NUL byte'                          '1 a\0b\n'              'a\0b'
