@@ -52,7 +52,7 @@ def fault(prog, data):
 def main():
     prog = sys.argv[1]
     rng = random.Random(20261208)
-    inputs = [(dialogue if i % 2 else noise)(rng) for i in range(2000)]
+    inputs = [(dialogue if i % 2 else noise)(rng) for i in range(1500)]
     # Leak checking at every exit would multiply a sanitizer build's run time;
     # the other tests keep it, and the inputs here take the same code paths.
     os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
