@@ -1,4 +1,4 @@
-"""Thousands of random inputs, from a fixed seed: whatever comes in, the program
+"""1500 random inputs, from a fixed seed: whatever comes in, the program
 exits 0, says nothing on standard error, and writes the prompt line and one
 answer line, which is a complaint or bytes taken from its input."""
 
