@@ -2,19 +2,38 @@
 # one answer line, says nothing on standard error and exits with status 0.
 . "$(dirname "$0")/lib.sh"
 
-answers() { feed "$2"; check "$1" 0 "$prompt$3\n" ''; }
+# answers NAME INPUT ANSWER: INPUT and ANSWER are printf formats.
+answers() {
+  feed "$2"
+  check "$1" 0 "$prompt$3\n" ''
+  # Windows reads CR LF as a line end: the same dialogue typed that way.
+  if windows && [[ $2 != *'\r'* ]]; then
+    feed "${2//'\n'/'\r\n'}"
+    check "$1, CR LF" 0 "$prompt$3\n" ''
+  fi
+}
 
 # Where the title starts: exactly one character after the number is dropped.
 answers 'title on the line after the number' '3\nNa Drini cuprija\n' 'Na Drini cuprija'
 answers 'title after one space'             '3 Na Drini cuprija\n'  'Na Drini cuprija'
 answers 'second of two spaces is kept'      '3  Prokleta avlija\n'  ' Prokleta avlija'
-answers 'any character after the number'    '3xGospodjica\n'        'Gospodjica'
+answers 'any character after the number'    '3-Gospodjica\n'        'Gospodjica'
 answers 'trailing blanks are kept'          '3 Ex Ponto  \n'        'Ex Ponto  '
 answers 'blanks after the number end it'    '3  \nNext line\n'      ' '
 answers 'empty title line'                  '3\n\nNever read\n'     ''
 answers 'blank lines before the number'     '\n \n\t2\nKuca\n'      'Kuca'
 answers 'title without a final line end'    '1 Seobe'               'Seobe'
 answers 'comma is no decimal point'         '5,5 Kameni spavac\n'   '5 Kameni spavac'
+
+# libc++ reads more as a number than libstdc++ does: letters glued to it that
+# could continue one in some notation (a-f, i, n, p, x) make its read fail,
+# and it takes hexadecimal numbers, inf and nan.
+answers 'a letter glued to the number'      '3xGospodjica\n' \
+  "$(stated 'libstdc++/*' 'Gospodjica' 'libc++/*' '')"
+answers 'hexadecimal number'                '0x10 Seobe\n' \
+  "$(stated 'libstdc++/*' '10 Seobe' 'libc++/*' 'Puno prevelik broj')"
+answers 'inf'                               'inf Seobe\n' \
+  "$(stated 'libstdc++/*' '' 'libc++/*' 'Puno prevelik broj')"
 
 # Thresholds, compared in double precision.
 answers 'zero'                              '0 Tvrdjava\n'          'Tvrdjava'
@@ -39,7 +58,8 @@ answers 'not a number, then a number'       'x 3 Title\n'           ''
 
 # The title comes back byte for byte.
 answers 'NUL byte'                          '1 a\0b\n'              'a\0b'
-answers 'carriage return'                   '1 Seobe\r\n'           'Seobe\r'
+answers 'carriage return'                   '1 Seobe\r\n' \
+  "$(stated '*/Windows' 'Seobe' '*' 'Seobe\r')" # CR LF ends a line on Windows
 answers 'UTF-8'                             '1 Na Drini \304\207uprija\n' 'Na Drini \304\207uprija'
 answers 'bytes that are not UTF-8'          '1 \377\376\200\n'      '\377\376\200'
 answers 'only the first line is the title'  '1 Seobe\nKnjiga druga\n' 'Seobe'

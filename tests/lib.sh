@@ -1,6 +1,12 @@
 # Helpers for the test scripts, which drive the built program black-box:
-# sourced with the program's path as the script's first argument.
-prog=${1:?usage: $0 PROGRAM}
+# sourced with the command that runs the program as the script's arguments
+# (its path, behind an emulator such as wine for a cross build).
+[ $# -gt 0 ] || { echo "usage: $0 [EMULATOR...] PROGRAM" >&2; exit 99; }
+prog=("$@")
+# Which standard library and system the program was built for, as
+# "library/system" (libc++/Linux, say): the few answers that differ by them
+# are stated for each.
+toolchain=${KNJIGA_TOOLCHAIN:-unknown/unknown}
 tmp=$(mktemp -d) || exit 99
 trap 'rm -rf "$tmp"' EXIT
 prompt='Unesize broj te zatim naziv knjige: \n'
@@ -8,15 +14,30 @@ failures=0
 
 # feed INPUT: runs the program with INPUT (a printf format) on a pipe.
 feed() {
-  printf -- "$1" | "$prog" >"$tmp/out" 2>"$tmp/err"
+  printf -- "$1" | "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
   status=$?
 }
+
+# stated PATTERN ANSWER...: the ANSWER of the first PATTERN that matches the
+# toolchain; with none, a text that no run can match.
+stated() {
+  while [ $# -ge 2 ]; do
+    case $toolchain in $1) printf '%s' "$2"; return ;; esac
+    shift 2
+  done
+  printf '(no answer stated for %s)' "$toolchain"
+}
+
+windows() { [[ $toolchain == */Windows ]]; }
+
+# Text mode on Windows writes each line end as CR LF.
+line_ends() { if windows; then sed -z 's/\n/\r\n/g'; else cat; fi; }
 
 # check NAME STATUS OUT ERR: compares the last run's exit status, standard
 # output and standard error (bytes given as printf formats) with what is due.
 check() {
-  printf -- "$3" >"$tmp/want.out"
-  printf -- "$4" >"$tmp/want.err"
+  printf -- "$3" | line_ends >"$tmp/want.out"
+  printf -- "$4" | line_ends >"$tmp/want.err"
   if [ "$status" = "$2" ] && cmp -s "$tmp/want.out" "$tmp/out" &&
      cmp -s "$tmp/want.err" "$tmp/err"; then
     echo "ok: $1"

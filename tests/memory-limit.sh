@@ -4,12 +4,13 @@
 
 [ -z "${KNJIGA_SANITIZED:-}" ] ||
   skip "a sanitizer's shadow memory does not fit under a memory limit"
+windows && skip "wine itself does not start under a memory limit"
 
 limit=100000 # KiB of address space: the program runs, 256 MiB of input does not fit
 # grow START CHAR: runs the program under the limit on START, then 256 MiB of CHAR.
 grow() {
   { printf '%s' "$1"; head -c 268435456 /dev/zero | tr '\0' "$2"; } |
-    (ulimit -v $limit && exec "$prog") >"$tmp/out" 2>"$tmp/err"
+    (ulimit -v $limit && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
   status=$?
 }
 
@@ -19,7 +20,7 @@ grow '' '1'
 check 'number larger than memory' 1 "$prompt" 'knjiga: read error: Cannot allocate memory\n'
 
 # The same limit leaves room for an ordinary dialogue.
-printf '1 Seobe\n' | (ulimit -v $limit && exec "$prog") >"$tmp/out" 2>"$tmp/err"
+printf '1 Seobe\n' | (ulimit -v $limit && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
 status=$?
 check 'ordinary title under the limit' 0 "${prompt}Seobe\n" ''
 

@@ -2,10 +2,14 @@
 # status 1, where an empty answer would pass the failure off as end of input.
 . "$(dirname "$0")/lib.sh"
 
-"$prog" <"$tmp" >"$tmp/out" 2>"$tmp/err"; status=$?
-check 'standard input is a directory' 1 "$prompt" 'knjiga: read error: Is a directory\n'
+# Wine's C runtime has no "Is a directory" and no closed standard input.
+windows && eisdir='Invalid argument' ebadf='Invalid argument' ||
+  eisdir='Is a directory' ebadf='Bad file descriptor'
 
-"$prog" <&- >"$tmp/out" 2>"$tmp/err"; status=$?
-check 'closed standard input' 1 "$prompt" 'knjiga: read error: Bad file descriptor\n'
+"${prog[@]}" <"$tmp" >"$tmp/out" 2>"$tmp/err"; status=$?
+check 'standard input is a directory' 1 "$prompt" "knjiga: read error: $eisdir\n"
+
+"${prog[@]}" <&- >"$tmp/out" 2>"$tmp/err"; status=$?
+check 'closed standard input' 1 "$prompt" "knjiga: read error: $ebadf\n"
 
 finish

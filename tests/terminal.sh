@@ -3,6 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 
 command -v tmux >/dev/null || skip "tmux is not installed"
+windows && skip "a Windows console is no terminal: it ends input with Ctrl-Z"
 tm() { tmux -S "$tmp/tmux" -f /dev/null "$@"; }
 trap 'tm kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
 unset TMUX
@@ -21,7 +22,7 @@ wait_for() {
 session() {
   local name=$1 want=$2
   shift 2
-  tm new-session -d -x 72 -y 12 "$(printf '%q' "$prog"); echo \"[exit \$?]\"; sleep 60"
+  tm new-session -d -x 72 -y 12 "$(printf '%q ' "${prog[@]}"); echo \"[exit \$?]\"; sleep 60"
   wait_for '^Unesize'
   tm send-keys "$@"
   wait_for '^\[exit [0-9]*\]$'

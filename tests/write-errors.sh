@@ -6,7 +6,7 @@ printf '3 Prokleta avlija\n' >"$tmp/in"
 : >"$tmp/out"
 # run [SETUP]: runs the program on $tmp/in after the shell commands SETUP;
 # the caller redirects its standard output.
-run() { (eval "${1:-}"; exec "$prog") <"$tmp/in" 2>"$tmp/err"; status=$?; }
+run() { (eval "${1:-}"; exec "${prog[@]}") <"$tmp/in" 2>"$tmp/err"; status=$?; }
 
 if [ -w /dev/full ]; then
   run >/dev/full
@@ -22,9 +22,14 @@ check 'closed standard output' 1 '' 'knjiga: write error: Bad file descriptor\n'
 # the program starts, so the first write fails every time.
 mkfifo "$tmp/pipe"
 exec 3<>"$tmp/pipe" 4>"$tmp/pipe" 3<&-
+# Wine's C runtime reports both this and the file size limit as EINVAL.
+windows && epipe='Invalid argument' efbig='Invalid argument' ||
+  epipe='Broken pipe' efbig='File too large'
 run "trap '' PIPE" >&4
-check 'reader gone, SIGPIPE ignored' 1 '' 'knjiga: write error: Broken pipe\n'
-if [ -z "$(trap -p PIPE)" ]; then
+check 'reader gone, SIGPIPE ignored' 1 '' "knjiga: write error: $epipe\n"
+if windows; then
+  echo "skip: SIGPIPE at its default: Windows has no SIGPIPE"
+elif [ -z "$(trap -p PIPE)" ]; then
   run >&4
   check 'reader gone, SIGPIPE kills quietly' $((128 + 13)) '' ''
 else
@@ -33,9 +38,11 @@ fi
 exec 4>&-
 
 # The prompt fits under a file size limit of 1024 bytes and the answer does
-# not, so the failure comes at the second line.
+# not, so the failure comes at the second line; what fits of it is written
+# (one byte less where the prompt ends with CR LF).
 printf '3 %01000d\n' 0 >"$tmp/in"
 run "ulimit -f 1; trap '' XFSZ" >"$tmp/out"
-check 'answer beyond the file size limit' 1 "$prompt%0987d" 'knjiga: write error: File too large\n'
+windows && fits=986 || fits=987
+check 'answer beyond the file size limit' 1 "$prompt%0${fits}d" "knjiga: write error: $efbig\n"
 
 finish
