@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // knjiga: asks for a number and a book title, and answers with the title
 // when the number is small enough, or with a complaint when it is not.
 
