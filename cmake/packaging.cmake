@@ -1,0 +1,74 @@
+# The documents installed beside the program, and the packages made of them
+# with CPack, from a build tree:
+#   cpack -G DEB                               knjiga_<version>_<arch>.deb
+#   cpack -G TGZ                               knjiga-<version>-<system>.tar.gz
+#   cpack -G ZIP                               knjiga-<version>-win64.zip (Windows)
+#   cpack --config CPackSourceConfig.cmake     knjiga-<version>.tar.gz, the source
+# With SOURCE_DATE_EPOCH set, the .deb and the source release repeat byte for byte.
+
+set(CPACK_PACKAGE_VENDOR "The knjiga authors")
+set(CPACK_PACKAGE_CONTACT "The knjiga authors <knjiga@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# The long description as Debian shows it: lines shorter than 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "knjiga asks for a number and the title of a book, and answers with one"
+  "line: the title itself when the number is at most 5.5, Prevelik broj (too"
+  "large a number) up to 9.9, and Puno prevelik broj (far too large a number)"
+  "above that. Its texts are Croatian.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(WIN32)
+  install(FILES README.md LICENSE DESTINATION .)
+else()
+  # Debian's layout, which suits any Unix: the manual page and the changelog
+  # compressed (without a time stamp, so that builds repeat), and the license
+  # in the machine-readable copyright format.
+  find_program(GZIP gzip REQUIRED)
+  string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC) # SOURCE_DATE_EPOCH if set
+  file(CONFIGURE OUTPUT changelog @ONLY CONTENT "\
+knjiga (@PROJECT_VERSION@) stable; urgency=medium
+
+  * Release @PROJECT_VERSION@. The changes are in NEWS.md in the source.
+
+ -- @CPACK_PACKAGE_CONTACT@  @date@
+")
+  file(READ LICENSE license)
+  string(REGEX REPLACE "^.*(Permission is hereby)" "\\1" license "${license}")
+  string(STRIP "${license}" license)
+  string(REPLACE "\n\n" "\n.\n" license "${license}")
+  string(REPLACE "\n" "\n " license "${license}")
+  file(CONFIGURE OUTPUT copyright @ONLY CONTENT "\
+Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: knjiga
+
+Files: *
+Copyright: 2026 @CPACK_PACKAGE_VENDOR@
+License: MIT
+ @license@
+")
+  add_custom_command(OUTPUT knjiga.1.gz changelog.gz
+                     COMMAND ${GZIP} -9nkf knjiga.1 changelog
+                     DEPENDS ${PROJECT_BINARY_DIR}/knjiga.1 ${PROJECT_BINARY_DIR}/changelog)
+  add_custom_target(documents ALL DEPENDS knjiga.1.gz changelog.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/knjiga.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# The source release is what git tracks: build trees and packages stay out.
+string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source "${PROJECT_SOURCE_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES "^${source}/\\.git/" "^${source}/build[^/]*/"
+    "^${source}/_CPack_Packages/")
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
+
+include(CPack)
