@@ -26,7 +26,7 @@ answers 'title without a final line end'    '1 Seobe'               'Seobe'
 answers 'comma is no decimal point'         '5,5 Kameni spavac\n'   '5 Kameni spavac'
 
 # libc++ reads more as a number than libstdc++ does: letters glued to it that
-# could continue one in some notation (a-f, i, n, p, x) make its read fail,
+# could continue one in some notation (a-d, f, i, n, p, x) make its read fail,
 # and it takes hexadecimal numbers, inf and nan.
 answers 'a letter glued to the number'      '3xGospodjica\n' \
   "$(stated 'libstdc++/*' 'Gospodjica' 'libc++/*' '')"
