@@ -30,10 +30,27 @@ else()
   # in the machine-readable copyright format.
   find_program(GZIP gzip REQUIRED)
   string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC) # SOURCE_DATE_EPOCH if set
+  # The changelog's entry is this version's in NEWS.md, made Debian's: its
+  # items start with "  * " and go on indented.
+  file(READ NEWS.md news)
+  string(FIND "${news}" "\n## ${PROJECT_VERSION} " at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "NEWS.md has no entry for version ${PROJECT_VERSION}")
+  endif()
+  math(EXPR at "${at} + 1")
+  string(SUBSTRING "${news}" ${at} -1 news)
+  string(FIND "${news}" "\n" at)
+  string(SUBSTRING "${news}" ${at} -1 news)
+  string(FIND "${news}" "\n## " end)
+  string(SUBSTRING "${news}" 0 ${end} news)
+  string(STRIP "${news}" news)
+  string(REPLACE "`" "" news "${news}")
+  string(REPLACE "\n" "\n  " news "${news}")
+  string(REGEX REPLACE "(^|\n  )- " "\\1* " news "${news}")
   file(CONFIGURE OUTPUT changelog @ONLY CONTENT "\
 knjiga (@PROJECT_VERSION@) stable; urgency=medium
 
-  * Release @PROJECT_VERSION@. The changes are in NEWS.md in the source.
+  @news@
 
  -- @CPACK_PACKAGE_CONTACT@  @date@
 ")
