@@ -29,6 +29,7 @@ else()
   # compressed (without a time stamp, so that builds repeat), and the license
   # in the machine-readable copyright format.
   find_program(GZIP gzip REQUIRED)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS NEWS.md LICENSE)
   string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC) # SOURCE_DATE_EPOCH if set
   # The changelog's entry is this version's in NEWS.md, made Debian's: its
   # items start with "  * " and go on indented.
