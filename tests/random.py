@@ -40,6 +40,12 @@ def noise(rng):
 def fault(prog, data):
     """What is wrong with the program's run on data, or None."""
     run = subprocess.run(prog, input=data, capture_output=True, timeout=60)
+    # Now and then wine fails to start a program, ending with status 1 and no
+    # word on either stream, which knjiga itself never does: that run is
+    # made again.
+    if len(prog) > 1 and run.returncode == 1 and not run.stdout + run.stderr:
+        print("note: the emulator did not start the program; running it again")
+        run = subprocess.run(prog, input=data, capture_output=True, timeout=60)
     answer = run.stdout[len(PROMPT):-len(EOL)]
     if run.returncode != 0 or run.stderr:
         return "status %d, stderr %r" % (run.returncode, run.stderr)
