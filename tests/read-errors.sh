@@ -3,8 +3,8 @@
 . "$(dirname "$0")/lib.sh"
 
 # Wine's C runtime has no "Is a directory" and no closed standard input.
-windows && eisdir='Invalid argument' ebadf='Invalid argument' ||
-  eisdir='Is a directory' ebadf='Bad file descriptor'
+eisdir=$(stated '*/Windows' 'Invalid argument' '*' 'Is a directory')
+ebadf=$(stated '*/Windows' 'Invalid argument' '*' 'Bad file descriptor')
 
 "${prog[@]}" <"$tmp" >"$tmp/out" 2>"$tmp/err"; status=$?
 check 'standard input is a directory' 1 "$prompt" "knjiga: read error: $eisdir\n"

@@ -23,8 +23,8 @@ check 'closed standard output' 1 '' 'knjiga: write error: Bad file descriptor\n'
 mkfifo "$tmp/pipe"
 exec 3<>"$tmp/pipe" 4>"$tmp/pipe" 3<&-
 # Wine's C runtime reports both this and the file size limit as EINVAL.
-windows && epipe='Invalid argument' efbig='Invalid argument' ||
-  epipe='Broken pipe' efbig='File too large'
+epipe=$(stated '*/Windows' 'Invalid argument' '*' 'Broken pipe')
+efbig=$(stated '*/Windows' 'Invalid argument' '*' 'File too large')
 run "trap '' PIPE" >&4
 check 'reader gone, SIGPIPE ignored' 1 '' "knjiga: write error: $epipe\n"
 if windows; then
@@ -42,7 +42,7 @@ exec 4>&-
 # (one byte less where the prompt ends with CR LF).
 printf '3 %01000d\n' 0 >"$tmp/in"
 run "ulimit -f 1; trap '' XFSZ" >"$tmp/out"
-windows && fits=986 || fits=987
+fits=$(stated '*/Windows' 986 '*' 987)
 check 'answer beyond the file size limit' 1 "$prompt%0${fits}d" "knjiga: write error: $efbig\n"
 
 finish
