@@ -31,6 +31,19 @@ void say(std::string_view line)
         die("write", std::strerror(errno));
 }
 
+// Why reading standard input failed: errno, unless a number read up to the
+// failure was out of range and converting it left ERANGE there, which no read
+// sets. Then the read is made once more to learn why it fails.
+const char* read_failure()
+{
+    if (errno == ERANGE) {
+        std::clearerr(stdin);
+        errno = EIO; // should the read now go through after all
+        std::getc(stdin);
+    }
+    return std::strerror(errno);
+}
+
 } // namespace
 
 int main()
@@ -52,7 +65,7 @@ int main()
     // Synchronised with C stdio (the default), std::cin reads through stdin,
     // so on every library a failed read sets stdin's error indicator.
     if (std::ferror(stdin))
-        die("read", std::strerror(errno));
+        die("read", read_failure());
 
     if (broj <= 5.5)
         say(knjiga);
