@@ -11,6 +11,10 @@
 #include <new>
 #include <string>
 #include <string_view>
+#if __has_include(<termios.h>)
+#include <termios.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -44,16 +48,51 @@ const char* read_failure()
     return std::strerror(errno);
 }
 
+// Whether standard input is a terminal that has hung up. Linux fails only a
+// read that was already waiting at the hang-up; later reads find the end of
+// the input, which must not pass for input typed to the end.
+bool hung_up()
+{
+#if __has_include(<termios.h>)
+    termios settings{};
+    return tcgetattr(STDIN_FILENO, &settings) != 0 && errno == EIO;
+#else
+    return false; // no such terminal here
+#endif
+}
+
+// Room for a title of up to `most` bytes, set aside at once: a long title
+// would otherwise be copied each time it outgrows its room. Memory that is
+// set aside but never filled costs nothing on most systems; when it cannot
+// be had, the title grows as it comes.
+void make_room(std::string& title, std::streamsize most)
+{
+    if (most <= 0 || static_cast<std::size_t>(most) >= title.max_size())
+        return;
+    try {
+        title.reserve(static_cast<std::size_t>(most));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 } // namespace
 
 int main()
 {
+    // libstdc++ then reads std::cin through a buffer of its own instead of a
+    // character at a time through stdin; other libraries keep reading stdin.
+    std::ios::sync_with_stdio(false);
     say("Unesize broj te zatim naziv knjige: ");
 
     double broj = 0.0; // input that ends before any number leaves it at zero
     std::string knjiga;
-    // Memory that runs out while the input grows is thrown out of the read,
-    // instead of leaving a stream that looks as if the input had ended.
+    // The title is no longer than the whole input, as far as the stream can
+    // tell that without reading: the size of a file, what a pipe holds.
+    make_room(knjiga, std::cin.rdbuf()->in_avail());
+    // A read that fails, or memory that runs out while the input grows, is
+    // thrown out of the read instead of leaving a stream that looks as if the
+    // input had ended. A library that reads std::cin through stdin sets
+    // stdin's error indicator instead.
     std::cin.exceptions(std::ios::badbit);
     try {
         std::cin >> broj;
@@ -61,10 +100,10 @@ int main()
         std::getline(std::cin, knjiga);
     } catch (const std::bad_alloc&) {
         die("read", std::strerror(ENOMEM));
+    } catch (const std::ios::failure&) {
+        die("read", read_failure());
     }
-    // Synchronised with C stdio (the default), std::cin reads through stdin,
-    // so on every library a failed read sets stdin's error indicator.
-    if (std::ferror(stdin))
+    if (std::ferror(stdin) || (std::cin.eof() && hung_up()))
         die("read", read_failure());
 
     if (broj <= 5.5)
