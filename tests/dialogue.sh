@@ -27,13 +27,16 @@ answers 'comma is no decimal point'         '5,5 Kameni spavac\n'   '5 Kameni sp
 
 # libc++ reads more as a number than libstdc++ does: letters glued to it that
 # could continue one in some notation (a-d, f, i, n, p, x) make its read fail,
-# and it takes hexadecimal numbers, inf and nan.
+# and it takes hexadecimal numbers, inf and nan; but it fails on a number that
+# a double holds only as a subnormal.
 answers 'a letter glued to the number'      '3xGospodjica\n' \
   "$(stated 'libstdc++/*' 'Gospodjica' 'libc++/*' '')"
 answers 'hexadecimal number'                '0x10 Seobe\n' \
   "$(stated 'libstdc++/*' '10 Seobe' 'libc++/*' 'Puno prevelik broj')"
 answers 'inf'                               'inf Seobe\n' \
   "$(stated 'libstdc++/*' '' 'libc++/*' 'Puno prevelik broj')"
+answers 'subnormal number'                  '1e-310 Seobe\n' \
+  "$(stated 'libstdc++/*' 'Seobe' 'libc++/*' '')"
 
 # Thresholds, compared in double precision.
 answers 'zero'                              '0 Tvrdjava\n'          'Tvrdjava'
@@ -46,6 +49,7 @@ answers 'exactly 9.9'                       '9.9 T\n'               'Prevelik br
 answers 'next double above 9.9'             '9.900000000000002 T\n' 'Puno prevelik broj'
 answers 'above 9.9 only in double'          '9.90000001 T\n'        'Puno prevelik broj'
 answers 'beyond any double'                 '1e999 T\n'             'Puno prevelik broj'
+answers 'beyond any double, below zero'     '-1e400 T\n'            ''
 
 # Early ends of input and text that is not a number.
 answers 'empty input'                       ''                      ''
