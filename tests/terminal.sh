@@ -4,8 +4,11 @@
 
 command -v tmux >/dev/null || skip "tmux is not installed"
 windows && skip "a Windows console is no terminal: it ends input with Ctrl-Z"
-tm() { tmux -S "$tmp/tmux" -f /dev/null "$@"; }
-trap 'tm kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
+# Each session has a server of its own: a server that kill-server has told
+# to stop may still take a new session, and then end it at once.
+sessions=0
+tm() { tmux -S "$tmp/tmux$sessions" -f /dev/null "$@"; }
+trap 'for s in "$tmp"/tmux*; do tmux -S "$s" kill-server 2>/dev/null; done; rm -rf "$tmp"' EXIT
 unset TMUX
 
 # wait_for PATTERN: waits up to ten seconds for a screen line matching PATTERN.
@@ -22,6 +25,7 @@ wait_for() {
 session() {
   local name=$1 want=$2
   shift 2
+  sessions=$((sessions + 1))
   tm new-session -d -x 72 -y 12 "$(printf '%q ' "${prog[@]}"); echo \"[exit \$?]\"; sleep 60"
   wait_for '^Unesize'
   tm send-keys "$@"
