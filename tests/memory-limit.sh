@@ -4,7 +4,8 @@
 
 [ -z "${KNJIGA_SANITIZED:-}" ] ||
   skip "a sanitizer's shadow memory does not fit under a memory limit"
-windows && skip "wine itself does not start under a memory limit"
+[ ${#prog[@]} -eq 1 ] ||
+  skip "the emulator ${prog[0]##*/} does not start under a memory limit"
 
 limit=100000 # KiB of address space: the program runs, 256 MiB of input does not fit
 # grow START CHAR: runs the program under the limit on START, then 256 MiB of CHAR.
