@@ -1,10 +1,10 @@
 # The documents installed beside the program, and the packages made of them
 # with CPack, from a build tree:
 #   cpack -G DEB                               knjiga_<version>_<arch>.deb
-#   cpack -G TGZ                               knjiga-<version>-<system>.tar.gz
-#   cpack -G ZIP                               knjiga-<version>-win64.zip (Windows)
+#   cpack -G TGZ                               knjiga-<version>-linux-<cpu>.tar.gz
+#   cpack -G ZIP                               knjiga-<version>-windows-x86_64.zip
 #   cpack --config CPackSourceConfig.cmake     knjiga-<version>.tar.gz, the source
-# With SOURCE_DATE_EPOCH set, the .deb and the source release repeat byte for byte.
+# scripts/release.sh makes them all, and makes them repeat byte for byte.
 
 set(CPACK_PACKAGE_VENDOR "The knjiga authors")
 set(CPACK_PACKAGE_CONTACT "The knjiga authors <knjiga@example.org>")
@@ -91,13 +91,21 @@ License: MIT
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
+# Archives are named for the system and processor they run on, as
+# knjiga-1.1.0-linux-aarch64.tar.gz, which a user can tell at a glance.
+string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
+string(REGEX REPLACE "-amd64$" "-x86_64" CPACK_SYSTEM_NAME "${CPACK_SYSTEM_NAME}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Debian's name for the processor of a cross build; dpkg tells a native one.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 # The source release is what git tracks: build trees and packages stay out.
 string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source "${PROJECT_SOURCE_DIR}")
-set(CPACK_SOURCE_IGNORE_FILES "^${source}/\\.git/" "^${source}/build[^/]*/"
+set(CPACK_SOURCE_IGNORE_FILES "^${source}/\\.git/" "^${source}/build[^/]*/" "^${source}/dist/"
     "^${source}/_CPack_Packages/")
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
