@@ -45,7 +45,9 @@ mkdir -p dist build-dist
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# normalise DIR: gives everything under DIR the owner's modes of a release.
+# normalise DIR: gives everything under DIR the modes and the time of a
+# release, whatever the umask and the clock were: rw-r--r--, rwxr-xr-x for
+# programs and folders, SOURCE_DATE_EPOCH.
 normalise() {
   chmod -R u+w,go-w,a+rX "$1"
   find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
