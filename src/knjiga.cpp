@@ -2,6 +2,7 @@
 // knjiga: asks for a number and a book title, and answers with the title
 // when the number is small enough, or with a complaint when it is not.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,32 +21,24 @@ namespace {
 
 // Ends the run with one line on standard error and a failure status:
 // output that was lost or input that was cut short must not pass for success.
-// It allocates nothing, since it also reports memory that ran out.
+// It allocates nothing, since it also reports memory that ran out, and it
+// leaves the streams alone: one may be half set up, or fail once more.
 [[noreturn]] void die(const char* what, const char* reason)
 {
     std::fprintf(stderr, "knjiga: %s error: %s\n", what, reason);
-    std::exit(EXIT_FAILURE);
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
 }
 
 // Writes one line and flushes it at once, so that the user sees the prompt
 // before typing, and a write that fails is noticed here rather than lost.
+// Where std::cout writes through C's stdout (libc++, MinGW), a line-buffered
+// stdout can fail the write at the line end and still report it done, so
+// stdout's error indicator is asked as well as the stream.
 void say(std::string_view line)
 {
-    if (!(std::cout << line << std::endl))
+    if (!(std::cout << line << std::endl) || std::ferror(stdout))
         die("write", std::strerror(errno));
-}
-
-// Why reading standard input failed: errno, unless a number read up to the
-// failure was out of range and converting it left ERANGE there, which no read
-// sets. Then the read is made once more to learn why it fails.
-const char* read_failure()
-{
-    if (errno == ERANGE) {
-        std::clearerr(stdin);
-        errno = EIO; // should the read now go through after all
-        std::getc(stdin);
-    }
-    return std::strerror(errno);
 }
 
 // Whether standard input is a terminal that has hung up. Linux fails only a
@@ -61,16 +54,32 @@ bool hung_up()
 #endif
 }
 
+// Why reading standard input failed: errno, unless a number read up to the
+// failure was out of range. Converting it then left ERANGE there, which no
+// read sets, and the read's own reason is gone; reading again to learn it
+// could wait for the user, so it is given as an input/output error, which a
+// terminal that hung up (the usual cause) gives too.
+const char* read_failure()
+{
+    if (errno == ERANGE)
+        errno = EIO;
+    return std::strerror(errno);
+}
+
 // Room for a title of up to `most` bytes, set aside at once: a long title
 // would otherwise be copied each time it outgrows its room. Memory that is
 // set aside but never filled costs nothing on most systems; when it cannot
-// be had, the title grows as it comes.
+// be had, the title grows as it comes. It is bounded, as a large file with
+// a short first line would claim its whole size (committed memory, where
+// the system does not overcommit), and some allocators end the program
+// rather than refuse a request that large.
 void make_room(std::string& title, std::streamsize most)
 {
-    if (most <= 0 || static_cast<std::size_t>(most) >= title.max_size())
+    constexpr std::streamsize bound = std::streamsize{1} << 28; // 256 MiB
+    if (most <= 0)
         return;
     try {
-        title.reserve(static_cast<std::size_t>(most));
+        title.reserve(static_cast<std::size_t>(std::min(most, bound)));
     } catch (const std::bad_alloc&) {
     }
 }
@@ -81,7 +90,11 @@ int main()
 {
     // libstdc++ then reads std::cin through a buffer of its own instead of a
     // character at a time through stdin; other libraries keep reading stdin.
+    // The buffers are allocated here, where memory can already run out, and
+    // so early that no exception could be thrown for it: the handler says so.
+    std::set_new_handler([] { die("start-up", std::strerror(ENOMEM)); });
     std::ios::sync_with_stdio(false);
+    std::set_new_handler(nullptr);
     say("Unesize broj te zatim naziv knjige: ");
 
     double broj = 0.0; // input that ends before any number leaves it at zero

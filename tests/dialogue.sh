@@ -26,17 +26,21 @@ answers 'title without a final line end'    '1 Seobe'               'Seobe'
 answers 'comma is no decimal point'         '5,5 Kameni spavac\n'   '5 Kameni spavac'
 
 # libc++ reads more as a number than libstdc++ does: letters glued to it that
-# could continue one in some notation (a-d, f, i, n, p, x) make its read fail,
-# and it takes hexadecimal numbers, inf and nan; but it fails on a number that
-# a double holds only as a subnormal.
+# could continue one in some notation (a-d, f, x, p; and i, n before libc++
+# 19) make its read fail, and it takes hexadecimal numbers (and inf and nan
+# before 19); but it fails on a number that a double holds only as a subnormal.
 answers 'a letter glued to the number'      '3xGospodjica\n' \
-  "$(stated 'libstdc++/*' 'Gospodjica' 'libc++/*' '')"
+  "$(stated 'libstdc++/*' 'Gospodjica' 'libc++*' '')"
+answers 'i glued to the number'             '3iSeobe\n' \
+  "$(stated 'libc++-before-19/*' '' '*' 'Seobe')"
 answers 'hexadecimal number'                '0x10 Seobe\n' \
-  "$(stated 'libstdc++/*' '10 Seobe' 'libc++/*' 'Puno prevelik broj')"
+  "$(stated 'libstdc++/*' '10 Seobe' 'libc++*' 'Puno prevelik broj')"
 answers 'inf'                               'inf Seobe\n' \
-  "$(stated 'libstdc++/*' '' 'libc++/*' 'Puno prevelik broj')"
+  "$(stated 'libc++-before-19/*' 'Puno prevelik broj' '*' '')"
+answers 'inf below zero'                    '-inf Seobe\n' \
+  "$(stated 'libc++-before-19/*' 'Seobe' '*' '')"
 answers 'subnormal number'                  '1e-310 Seobe\n' \
-  "$(stated 'libstdc++/*' 'Seobe' 'libc++/*' '')"
+  "$(stated 'libstdc++/*' 'Seobe' 'libc++*' '')"
 
 # Thresholds, compared in double precision.
 answers 'zero'                              '0 Tvrdjava\n'          'Tvrdjava'
@@ -67,5 +71,12 @@ answers 'carriage return'                   '1 Seobe\r\n' \
 answers 'UTF-8'                             '1 Na Drini \304\207uprija\n' 'Na Drini \304\207uprija'
 answers 'bytes that are not UTF-8'          '1 \377\376\200\n'      '\377\376\200'
 answers 'only the first line is the title'  '1 Seobe\nKnjiga druga\n' 'Seobe'
+
+# A short title at the head of a very large file (sparse: it takes no room):
+# no more room is set aside for the title than any allocator gives.
+printf '3 Seobe\n' >"$tmp/in"
+truncate -s 50G "$tmp/in"
+"${prog[@]}" <"$tmp/in" >"$tmp/out" 2>"$tmp/err"; status=$?
+check 'short title at the head of a 50 GiB file' 0 "${prompt}Seobe\n" ''
 
 finish

@@ -4,15 +4,29 @@
 
 printf '3 Prokleta avlija\n' >"$tmp/in"
 : >"$tmp/out"
-# run [SETUP]: runs the program on $tmp/in after the shell commands SETUP;
-# the caller redirects its standard output.
-run() { (eval "${1:-}"; exec "${prog[@]}") <"$tmp/in" 2>"$tmp/err"; status=$?; }
+# run [SETUP [COMMAND...]]: runs the program on $tmp/in after the shell
+# commands SETUP, through COMMAND if given; the caller redirects its standard
+# output.
+run() { (eval "${1:-}"; exec "${@:2}" "${prog[@]}") <"$tmp/in" 2>"$tmp/err"; status=$?; }
 
 if [ -w /dev/full ]; then
   run >/dev/full
   check 'full device' 1 '' 'knjiga: write error: No space left on device\n'
 else
   echo "skip: full device: there is no /dev/full"
+fi
+
+# Standard output line-buffered, as C's stdout is at a terminal: the line end
+# is then written within the write of the line, whose failure a stream that
+# writes through stdout may not report. (A terminal that hangs up is the
+# hang-up test's.)
+if [ ${#prog[@]} -gt 1 ]; then
+  echo "skip: line-buffered: stdbuf's library is loaded into the emulator, not the program"
+elif ! command -v stdbuf >/dev/null || [ ! -w /dev/full ]; then
+  echo "skip: line-buffered: no stdbuf or no /dev/full"
+else
+  run '' stdbuf -oL >/dev/full
+  check 'full device, line-buffered' 1 '' 'knjiga: write error: No space left on device\n'
 fi
 
 run >&-
