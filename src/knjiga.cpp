@@ -119,9 +119,15 @@ int main()
     if (std::ferror(stdin) || (std::cin.eof() && hung_up()))
         die("read", read_failure());
 
-    if (broj <= 5.5)
+    // The limits are doubles, and each comparison is made between doubles:
+    // where the compiler computes in more precision (x87, FLT_EVAL_METHOD 2),
+    // a bare 9.9 would stand for the long double nearest 9.9, which lies
+    // below the double that typing 9.9 gives. A double variable holds a double.
+    constexpr double granica = 5.5;
+    constexpr double gornja_granica = 9.9;
+    if (broj <= granica)
         say(knjiga);
-    else if (broj <= 9.9)
+    else if (broj <= gornja_granica)
         say("Prevelik broj");
     else
         say("Puno prevelik broj");
