@@ -97,8 +97,12 @@ string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAM
 string(REGEX REPLACE "-amd64$" "-x86_64" CPACK_SYSTEM_NAME "${CPACK_SYSTEM_NAME}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Debian's name for the processor of a cross build; dpkg tells a native one.
-if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
-  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+set(debian_arch aarch64 arm64 armv7 armhf i686 i386 ppc64le ppc64el riscv64 riscv64
+    s390x s390x x86_64 amd64)
+list(FIND debian_arch ${CMAKE_SYSTEM_PROCESSOR} at)
+if(CMAKE_CROSSCOMPILING AND NOT at EQUAL -1)
+  math(EXPR at "${at} + 1")
+  list(GET debian_arch ${at} CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
 endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

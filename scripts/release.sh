@@ -116,7 +116,7 @@ echo "distcheck: the source release builds alone, passes its tests, and makes it
 # The programs. The static ones, and each Debian package's, pass the test
 # suite first (the arm64 ones under qemu-aarch64).
 hardened=(-DKNJIGA_HARDENING=ON -DKNJIGA_WARNINGS=ON)
-arm=(--toolchain cmake/aarch64-linux-gnu.cmake)
+arm=(--toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=aarch64-linux-gnu)
 build linux-x86_64 "${hardened[@]}" -DKNJIGA_STATIC=ON
 build linux-aarch64 "${arm[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
 build deb-amd64 "${hardened[@]}"

@@ -13,8 +13,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 # after TYPED was typed, while the program waits to read more, or while it
 # is stopped there and then continued. A read waiting at that moment fails
 # (EIO); one made after it finds the end of the input instead. Linux on
-# x86-64 shows what a process waits in (read, 0, on descriptor 0); elsewhere
-# the case is skipped (status 77). HOW "written": standard output is the
+# x86-64 shows what a process waits in (read on descriptor 0: system call 0,
+# or 3 for a 32-bit program); elsewhere the case is skipped (status 77). HOW "written": standard output is the
 # terminal, already hung up, and standard input $tmp/in.
 hangup() {
   "$python" - "$@" "${prog[@]}" <"$tmp/in" >"$tmp/out" 2>"$tmp/err" <<'PY'
@@ -34,7 +34,7 @@ def proc(what):
     with open("/proc/%d/%s" % (run.pid, what)) as f:
         return f.read()
 def waits_to_read():  # all typed is read, and the program waits for more
-    return proc("syscall").startswith("0 0x0 ") and \
+    return proc("syscall").startswith(("0 0x0 ", "3 0x0 ")) and \
         fcntl.ioctl(slave, termios.FIONREAD, b"1234") == b"\0" * 4
 def until(done):
     for _ in range(3000):

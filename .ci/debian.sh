@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs a script in a fresh minimal Debian system, as a new user's would be:
+#   bash .ci/debian.sh SUITE SCRIPT [FILE...]
+# makes SUITE (bullseye, trixie, ...) with debootstrap --variant=minbase in a
+# scratch folder, copies the project's files (as git lists them) to /src and
+# the FILEs to /files, mounts /proc, /sys, /dev and /dev/pts there, and runs
+# the bash SCRIPT as root in /src. Everything is unmounted and removed
+# afterwards, also when a step fails. Exit status 77: the mirror cannot be
+# reached. The minimal system is kept in /var/cache/knjiga-ci/SUITE.tar, and
+# made again when it is a week old; packages that apt downloads are kept in
+# /var/cache/knjiga-ci/SUITE-apt/ (delete both to start afresh).
+set -euo pipefail
+suite=$1 script=$2
+shift 2
+mirror=${KNJIGA_MIRROR:-http://deb.debian.org/debian}
+cache=/var/cache/knjiga-ci
+mkdir -p "$cache/$suite-apt/partial"
+root=$(mktemp -d /var/tmp/knjiga-$suite.XXXXXX)
+mounted=()
+cleanup() {
+  local m i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    m=${mounted[i]}
+    umount "$m" 2>/dev/null || umount -l "$m" || true
+  done
+  # Only once nothing of the host is mounted inside may the folder go.
+  if findmnt -rn -o TARGET | grep -q "^$root/"; then
+    echo "debian.sh: $root still has mounts: it is left in place" >&2
+  else
+    rm -rf "$root"
+  fi
+}
+trap cleanup EXIT
+
+if [ -z "$(find "$cache/$suite.tar" -mtime -7 2>/dev/null)" ]; then
+  command -v debootstrap >/dev/null || { echo "SKIP: debootstrap is not installed"; exit 77; }
+  echo "making a minimal Debian $suite from $mirror"
+  if ! debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.log" 2>&1; then
+    tail -n 5 "$root.log"; rm -f "$root.log"
+    echo "SKIP: debootstrap could not make Debian $suite from $mirror"
+    exit 77
+  fi
+  rm -f "$root.log"
+  tar -C "$root" -cf "$cache/$suite.tar.tmp" . && mv "$cache/$suite.tar.tmp" "$cache/$suite.tar"
+else
+  tar -C "$root" -xf "$cache/$suite.tar"
+fi
+
+mkdir -p "$root/src" "$root/files"
+git ls-files -co --exclude-standard -z | tar --null -T - -cf - | tar -C "$root/src" -xf -
+[ $# -eq 0 ] || cp -- "$@" "$root/files/"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+for m in /proc /sys /dev /dev/pts "$cache/$suite-apt"; do
+  target=$root$m
+  [ "$m" != "$cache/$suite-apt" ] || target=$root/var/cache/apt/archives
+  mkdir -p "$target"
+  mount --bind "$m" "$target"
+  mounted+=("$target")
+done
+chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" bash -euo pipefail -c "cd /src; $script"
