@@ -105,7 +105,11 @@ if(CMAKE_CROSSCOMPILING AND NOT at EQUAL -1)
   list(GET debian_arch ${at} CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
 endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What the program needs of the system, from dpkg-shlibdeps; a release
+# computes it itself, from the C library of the package's own Debian release.
+if(NOT DEFINED CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 
 # The source release is what git tracks: build trees and packages stay out.
 string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source "${PROJECT_SOURCE_DIR}")

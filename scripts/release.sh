@@ -3,34 +3,56 @@
 # built and passed its tests on its own) the programs for each system users
 # have, and SHA256SUMS over them all:
 #   knjiga-VERSION.tar.gz                  the source
-#   knjiga-VERSION-linux-x86_64.tar.gz     fully static: any Linux on x86-64
-#   knjiga-VERSION-linux-aarch64.tar.gz    fully static: any Linux on 64-bit ARM
-#   knjiga_VERSION_amd64.deb               Debian and its kin, hardened
-#   knjiga_VERSION_arm64.deb
+#   knjiga-VERSION-linux-CPU.tar.gz        fully static: any Linux on CPU, one
+#                                          for each of the targets below
+#   knjiga_VERSION_ARCH.deb                Debian and its kin, one for each
+#                                          Debian architecture below
 #   knjiga-VERSION-windows-x86_64.zip      64-bit Windows
-# The Linux programs get Debian's hardening. Every archive is made the same
-# wherever and by whomever it is made (members sorted, owned by root, modes
-# rw-r--r-- or rwxr-xr-x, times SOURCE_DATE_EPOCH): with SOURCE_DATE_EPOCH set,
-# by default the time of the last commit, two runs give identical dist/.
+# The Linux programs get Debian's hardening, and pass the test suite before
+# they are packed (under qemu where they are not for this machine's
+# processor); with KNJIGA_RELEASE_TESTS=no they are not tested, for a second
+# build that only checks that the bytes repeat. Every archive is made the
+# same wherever and by whomever it is made (members sorted, owned by root,
+# modes rw-r--r-- or rwxr-xr-x, times SOURCE_DATE_EPOCH): with
+# SOURCE_DATE_EPOCH set, by default the time of the last commit, two runs
+# give identical dist/.
 # Usage: bash scripts/release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
 version=$(sed -n 's/^project(knjiga VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+tests=${KNJIGA_RELEASE_TESTS:-yes}
+
+# The Linux targets: the processor as uname -m names it, its GNU triple (-:
+# this machine's own), qemu's name for it, and the Debian architecture and
+# release of its package (-: no package). A Debian package depends on the C
+# library of that release; riscv64 is released from Debian 13 on.
+targets=(
+  'x86_64  -                     -       amd64   bookworm'
+  'aarch64 aarch64-linux-gnu     aarch64 arm64   bookworm'
+  'armv7   arm-linux-gnueabihf   arm     armhf   bookworm'
+  'i686    i686-linux-gnu        i386    -       -'
+  'ppc64le powerpc64le-linux-gnu ppc64le ppc64el bookworm'
+  'riscv64 riscv64-linux-gnu     riscv64 riscv64 trixie'
+  's390x   s390x-linux-gnu       s390x   s390x   bookworm'
+)
+mirror=${KNJIGA_MIRROR:-http://deb.debian.org/debian}
 
 # The prerequisites first, named by the Debian packages that provide them.
 missing=()
-for need in cmake:cmake g++:g++ gzip:gzip dpkg-shlibdeps:dpkg-dev lintian:lintian \
-    aarch64-linux-gnu-g++:g++-aarch64-linux-gnu qemu-aarch64:qemu-user \
-    x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix \
-    x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64; do
+needs=(cmake:cmake g++:g++ gzip:gzip dpkg-shlibdeps:dpkg-dev lintian:lintian apt-get:apt
+       x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+       x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64)
+for target in "${targets[@]}"; do
+  read -r cpu triple qemu arch suite <<<"$target"
+  [ "$triple" = - ] || needs+=("$triple-g++:g++-$triple")
+  [ "$cpu" = i686 ] || [ "$qemu" = - ] || needs+=("qemu-$qemu:qemu-user")
+done
+for need in "${needs[@]}"; do
   command -v "${need%%:*}" >/dev/null || missing+=("${need#*:}")
 done
-# dpkg-shlibdeps learns what an arm64 program needs from arm64's C library.
-dpkg -s libc6:arm64 >/dev/null 2>&1 ||
-  missing+=("libc6:arm64 (after dpkg --add-architecture arm64 and apt-get update)")
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "release.sh: missing Debian packages: ${missing[*]}" >&2
+  echo "release.sh: missing Debian packages: $(printf '%s\n' "${missing[@]}" | sort -u | xargs)" >&2
   exit 1
 fi
 
@@ -79,9 +101,26 @@ repack() {
     size=$(cd "$tree" && find . -path ./DEBIAN -prune -o ! -path . -printf '%y %s\n' |
       awk '{ n += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print n }')
     sed -i "s/^Installed-Size: .*/Installed-Size: $size/" "$tree/DEBIAN/control"
+    depends "$tree"
     dpkg-deb --root-owner-group -Zxz --build "$tree" "$out" >/dev/null ;;
   esac
   echo "made $out"
+}
+
+# depends TREE: adds to the Debian package unpacked in TREE what its program
+# needs, as dpkg-shlibdeps computes it from the C library of the package's
+# architecture that libc (below) has fetched.
+depends() {
+  local arch libc scratch=$tmp/shlibdeps
+  arch=$(sed -n 's/^Architecture: //p' "$1/DEBIAN/control")
+  libc=$tmp/libc6-$arch
+  rm -rf "$scratch" && mkdir -p "$scratch/debian/knjiga/usr/bin"
+  printf 'Source: knjiga\n\nPackage: knjiga\nArchitecture: %s\n' "$arch" >"$scratch/debian/control"
+  cp "$1/usr/bin/knjiga" "$scratch/debian/knjiga/usr/bin/"
+  (cd "$scratch" && dpkg-shlibdeps -O "-S$libc" "-l$(dirname "$(find "$libc" -name libc.so.6)")" \
+    debian/knjiga/usr/bin/knjiga) >"$scratch/out" 2>"$tmp/log" ||
+    { cat "$tmp/log"; echo "release.sh: dpkg-shlibdeps failed for $arch" >&2; exit 1; }
+  sed -n 's/^shlibs:Depends=/Depends: /p' "$scratch/out" >>"$1/DEBIAN/control"
 }
 
 # build NAME CMAKE_OPTION...: configures and builds build-dist/NAME.
@@ -113,28 +152,58 @@ cmp "dist/knjiga-$version.tar.gz" "$tmp/knjiga-$version.tar.gz"
 rm -rf "$tmp/knjiga-$version" "$tmp/knjiga-$version.tar.gz"
 echo "distcheck: the source release builds alone, passes its tests, and makes itself again"
 
+# The C library of each Debian package's architecture and release, as
+# dpkg-shlibdeps needs it to tell what the program needs: fetched from the
+# mirror with an apt of its own, as this machine need not have that
+# architecture, nor that release.
+libc() {
+  local arch=$1 suite=$2 apt=$tmp/apt-$1
+  mkdir -p "$apt/lists/partial" "$apt/archives/partial"
+  echo "deb [arch=$arch signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $suite main" \
+    >"$apt/sources.list"
+  local options=(-qq -o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=-
+    -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt" -o Dir::State::status=/dev/null
+    -o "APT::Architecture=$arch" -o "APT::Architectures=$arch" -o APT::Sandbox::User=root)
+  (cd "$apt" && apt-get "${options[@]}" update && apt-get "${options[@]}" download "libc6:$arch") \
+    >"$tmp/log" 2>&1 ||
+    { cat "$tmp/log"; echo "release.sh: no libc6 for $arch in Debian $suite at $mirror" >&2; exit 1; }
+  dpkg-deb -R "$apt"/libc6_*.deb "$tmp/libc6-$arch"
+}
+
 # The programs. The static ones, and each Debian package's, pass the test
-# suite first (the arm64 ones under qemu-aarch64).
+# suite first.
 hardened=(-DKNJIGA_HARDENING=ON -DKNJIGA_WARNINGS=ON)
-arm=(--toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=aarch64-linux-gnu)
-build linux-x86_64 "${hardened[@]}" -DKNJIGA_STATIC=ON
-build linux-aarch64 "${arm[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
-build deb-amd64 "${hardened[@]}"
-build deb-arm64 "${arm[@]}" "${hardened[@]}"
-build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
-for name in linux-x86_64 linux-aarch64 deb-amd64 deb-arm64; do
-  ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
-    { cat "$tmp/log"; echo "release.sh: the $name program failed its tests" >&2; exit 1; }
-  echo "tested the $name program: $(grep 'tests passed' "$tmp/log")"
-done
-for name in linux-x86_64 linux-aarch64; do
+for target in "${targets[@]}"; do
+  read -r cpu triple qemu arch suite <<<"$target"
+  cross=()
+  [ "$triple" = - ] || cross=(--toolchain cmake/linux-cross.cmake "-DKNJIGA_TARGET=$triple")
+  build "linux-$cpu" "${cross[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
+  programs=("linux-$cpu")
+  if [ "$arch" != - ]; then
+    # Its dependencies are computed below, from the C library of its release.
+    build "deb-$arch" "${cross[@]}" "${hardened[@]}" -DCPACK_DEBIAN_PACKAGE_SHLIBDEPS=OFF
+    programs+=("deb-$arch")
+  fi
+  for name in "${programs[@]}"; do
+    if [ "$tests" = no ]; then
+      echo "built the $name program (not tested: KNJIGA_RELEASE_TESTS=no)"
+      continue
+    fi
+    ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
+      { cat "$tmp/log"; echo "release.sh: the $name program failed its tests" >&2; exit 1; }
+    ! grep -q ' - program (Skipped)' "$tmp/log" ||
+      { echo "release.sh: nothing here runs the $name program" >&2; exit 1; }
+    echo "tested the $name program: $(grep 'tests passed' "$tmp/log")"
+  done
+
   # Nothing for the system to load: no NEEDED entry, no interpreter.
-  ! readelf -dl "build-dist/$name/knjiga" | grep -E 'NEEDED|INTERP' ||
-    { echo "release.sh: the $name program is not static" >&2; exit 1; }
-  (cd "build-dist/$name" && cpack -G TGZ >/dev/null)
-  repack "build-dist/$name/knjiga-$version-$name.tar.gz"
-done
-for arch in amd64 arm64; do
+  ! readelf -dl "build-dist/linux-$cpu/knjiga" | grep -E 'NEEDED|INTERP' ||
+    { echo "release.sh: the linux-$cpu program is not static" >&2; exit 1; }
+  (cd "build-dist/linux-$cpu" && cpack -G TGZ >/dev/null)
+  repack "build-dist/linux-$cpu/knjiga-$version-linux-$cpu.tar.gz"
+
+  [ "$arch" != - ] || continue
+  libc "$arch" "$suite"
   (cd "build-dist/deb-$arch" && cpack -G DEB >/dev/null 2>&1)
   repack "build-dist/deb-$arch/knjiga_${version}_$arch.deb"
   # Not an error, not a warning, and no hardening missing (which is info).
@@ -142,6 +211,7 @@ for arch in amd64 arm64; do
     >"$tmp/log" 2>/dev/null || { cat "$tmp/log"; exit 1; }
   ! grep hardening "$tmp/log" || { echo "release.sh: the $arch program lacks hardening" >&2; exit 1; }
 done
+build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
 (cd build-dist/windows-x86_64 && cpack -G ZIP >/dev/null)
 repack "build-dist/windows-x86_64/knjiga-$version-windows-x86_64.zip"
 # The Windows program loads at a random address, anywhere in 64 bits, and
@@ -160,7 +230,11 @@ for package in dist/*.deb dist/*-linux-*.tar.gz; do
   *) tar -xzf "$package" -C "$tmp/unpacked" ;;
   esac
   run=$(find "$tmp/unpacked" -path '*/bin/knjiga')
-  case $package in *arm64* | *aarch64*) run="qemu-aarch64 -L /usr/aarch64-linux-gnu $run" ;; esac
+  for target in "${targets[@]}"; do
+    read -r cpu triple qemu arch suite <<<"$target"
+    case $package in *-linux-$cpu.tar.gz | *_$arch.deb) break ;; esac
+  done
+  [ "$triple" = - ] || [ "$cpu" = i686 ] || run="qemu-$qemu -L build-dist/linux-$cpu/qemu-root -E LD_LIBRARY_PATH=/lib $run"
   answer=$(printf '3 Seobe\n' | $run | od -An -c)
   [ "$answer" = "$(printf 'Unesize broj te zatim naziv knjige: \nSeobe\n' | od -An -c)" ] ||
     { echo "release.sh: the program in $package answered: $answer" >&2; exit 1; }
