@@ -120,7 +120,8 @@ depends() {
   (cd "$scratch" && dpkg-shlibdeps -O "-S$libc" "-l$(dirname "$(find "$libc" -name libc.so.6)")" \
     debian/knjiga/usr/bin/knjiga) >"$scratch/out" 2>"$tmp/log" ||
     { cat "$tmp/log"; echo "release.sh: dpkg-shlibdeps failed for $arch" >&2; exit 1; }
-  sed -n 's/^shlibs:Depends=/Depends: /p' "$scratch/out" >>"$1/DEBIAN/control"
+  sed -i "/^Architecture:/a $(sed -n 's/^shlibs:Depends=/Depends: /p' "$scratch/out")" \
+    "$1/DEBIAN/control"
 }
 
 # build NAME CMAKE_OPTION...: configures and builds build-dist/NAME.
