@@ -3,7 +3,6 @@
 # (status 1, one line on standard error), never an answer or a success.
 . "$(dirname "$0")/lib.sh"
 
-windows && skip "a Windows console is no POSIX pseudo-terminal"
 python=${KNJIGA_PYTHON:-python3}
 command -v "$python" >/dev/null || skip "python3 is not installed"
 # Leak checking at exit traces the program, and a signal sent then is lost.
@@ -56,6 +55,13 @@ PY
   status=$?
 }
 
+printf '3 Seobe\n' >"$tmp/in"
+hangup written ''
+check 'hung up before the answer is written' 1 '' \
+  "knjiga: write error: $(stated '*/Windows' 'Invalid argument' '*' 'Input/output error')\n"
+
+# Wine reads a terminal through a console of its own.
+windows && { echo "skip: hangs up while the program reads: wine's console"; finish; exit; }
 : >"$tmp/in"
 for typed in '3 Seob' '1e999' ''; do
   for how in waiting stopped; do
@@ -65,9 +71,5 @@ for typed in '3 Seob' '1e999' ''; do
       'knjiga: read error: Input/output error\n'
   done
 done
-
-printf '3 Seobe\n' >"$tmp/in"
-hangup written ''
-check 'hung up before the answer is written' 1 '' 'knjiga: write error: Input/output error\n'
 
 finish
