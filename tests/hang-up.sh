@@ -8,13 +8,14 @@ command -v "$python" >/dev/null || skip "python3 is not installed"
 # Leak checking at exit traces the program, and a signal sent then is lost.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
-# hangup HOW [TYPED]: HOW is "waiting" or "stopped": the terminal hangs up
-# after TYPED was typed, while the program waits to read more, or while it
-# is stopped there and then continued. A read waiting at that moment fails
-# (EIO); one made after it finds the end of the input instead. Linux on
-# x86-64 shows what a process waits in (read on descriptor 0: system call 0,
-# or 3 for a 32-bit program); elsewhere the case is skipped (status 77). HOW "written": standard output is the
-# terminal, already hung up, and standard input $tmp/in.
+# hangup HOW TYPED: HOW "written": standard output is the terminal, already
+# hung up, and standard input $tmp/in. HOW "waiting" or "stopped": the
+# terminal hangs up after TYPED was typed, while the program waits to read
+# more, or while it is stopped there and then continued. A read waiting at
+# that moment fails (EIO); one made after it finds the end of the input
+# instead. Linux on x86-64 shows what a process waits in (read on descriptor
+# 0: system call 0, or 3 for a 32-bit program); elsewhere the case is
+# skipped (status 77).
 hangup() {
   "$python" - "$@" "${prog[@]}" <"$tmp/in" >"$tmp/out" 2>"$tmp/err" <<'PY'
 import fcntl, os, platform, pty, signal, subprocess, sys, termios, time, tty
