@@ -37,7 +37,36 @@ namespace {
 // stdout's error indicator is asked as well as the stream.
 void say(std::string_view line)
 {
-    if (!(std::cout << line << std::endl) || std::ferror(stdout))
+    if (!(std::cout << line << std::endl) || std::ferror(stdout) != 0)
+        die("write", std::strerror(errno));
+}
+
+// Gives what was read ahead of the dialogue's last byte back to a file on
+// standard input, so that the next command that reads the same open file
+// starts there, as POSIX asks of a utility that stops before the end. Its
+// buffer gives the bytes back by seeking to where the dialogue stopped, which
+// also moves the file's offset there. libstdc++ holds them in std::cin's own
+// buffer; other libraries read std::cin through stdin and hold them there,
+// and flushing stdin gives them back (POSIX; the C standard leaves that to
+// the library). From a pipe or a terminal nothing can be given back.
+void give_back_input()
+{
+    std::streambuf& in = *std::cin.rdbuf();
+    const std::streampos here = in.pubseekoff(0, std::ios::cur, std::ios::in);
+    if (here != std::streampos(std::streamoff(-1)))
+        in.pubseekpos(here, std::ios::in);
+    else
+        std::fflush(stdin);
+}
+
+// Closes standard output, and says so if that fails: some file systems (NFS,
+// disk quotas, FUSE) report a failed write only when the file is closed.
+// Nothing may write or flush through std::cout once stdout is closed, not
+// even the library at exit, so the stream lets go of its buffer first.
+void close_output()
+{
+    std::cout.rdbuf(nullptr);
+    if (std::fclose(stdout) != 0)
         die("write", std::strerror(errno));
 }
 
@@ -116,8 +145,9 @@ int main()
     } catch (const std::ios::failure&) {
         die("read", read_failure());
     }
-    if (std::ferror(stdin) || (std::cin.eof() && hung_up()))
+    if (std::ferror(stdin) != 0 || (std::cin.eof() && hung_up()))
         die("read", read_failure());
+    give_back_input();
 
     // The limits are doubles, and each comparison is made between doubles:
     // where the compiler computes in more precision (x87, FLT_EVAL_METHOD 2),
@@ -131,4 +161,5 @@ int main()
         say("Prevelik broj");
     else
         say("Puno prevelik broj");
+    close_output();
 }
