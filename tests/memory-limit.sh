@@ -20,6 +20,35 @@ check 'title larger than memory' 1 "$prompt" 'knjiga: read error: Cannot allocat
 grow '' '1'
 check 'number larger than memory' 1 "$prompt" 'knjiga: read error: Cannot allocate memory\n'
 
+# A title read from a file has its room set aside at once, for as much as
+# the file holds: grown by doubling, 100 MB would need 64 and 128 MiB at
+# once, which the limit does not give. libc++ tells no file's size, and its
+# title grows.
+{ printf '1 '; head -c 100000000 /dev/zero | tr '\0' a; } >"$tmp/in"
+(ulimit -v 160000 && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
+status=$?
+if [[ $toolchain == libc++* ]]; then
+  check 'title of 100 MB from a file' 1 "$prompt" 'knjiga: read error: Cannot allocate memory\n'
+else
+  # 100 MB are compared here, not as a printf format: the check is then
+  # given a line that says whether they were the prompt and the title.
+  { printf -- "$prompt"; head -c 100000000 /dev/zero | tr '\0' a; echo; } >"$tmp/want"
+  if cmp -s "$tmp/want" "$tmp/out"; then said='the prompt and the title'; else
+    said="not the prompt and the title: $(wc -c <"$tmp/out") bytes"; fi
+  echo "$said" >"$tmp/out"
+  rm -f "$tmp/want"
+  check 'title of 100 MB from a file' 0 'the prompt and the title\n' ''
+fi
+rm -f "$tmp/in"
+
+# A short title at the head of a 50 GiB file (sparse): room for the whole
+# file cannot be had under the limit, and the title grows as it comes.
+printf '3 Seobe\n' >"$tmp/in"
+truncate -s 50G "$tmp/in"
+(ulimit -v $limit && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
+status=$?
+check 'short title at the head of a 50 GiB file' 0 "${prompt}Seobe\n" ''
+
 # The same limit leaves room for an ordinary dialogue.
 printf '1 Seobe\n' | (ulimit -v $limit && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
 status=$?
