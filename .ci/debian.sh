@@ -3,8 +3,8 @@
 #   bash .ci/debian.sh SUITE SCRIPT [FILE...]
 # makes SUITE (bullseye, trixie, ...) with debootstrap --variant=minbase in a
 # scratch folder, copies the project's files (as git lists them) to /src and
-# the FILEs to /files, mounts /proc, /sys, /dev and /dev/pts there, and runs
-# the bash SCRIPT as root in /src. Everything is unmounted and removed
+# the FILEs to /files, mounts /proc, /sys, /dev and /dev/pts there, updates
+# apt's lists and runs the bash SCRIPT as root in /src. Everything is unmounted and removed
 # afterwards, also when a step fails. Exit status 77: the mirror cannot be
 # reached. The minimal system is kept in /var/cache/knjiga-ci/SUITE.tar, and
 # made again when it is a week old; packages that apt downloads are kept in
@@ -15,7 +15,7 @@ shift 2
 mirror=${KNJIGA_MIRROR:-http://deb.debian.org/debian}
 cache=/var/cache/knjiga-ci
 mkdir -p "$cache/$suite-apt/partial"
-root=$(mktemp -d /var/tmp/knjiga-$suite.XXXXXX)
+root=$(mktemp -d "/var/tmp/knjiga-$suite.XXXXXX")
 mounted=()
 cleanup() {
   local m i
@@ -57,5 +57,10 @@ for m in /proc /sys /dev /dev/pts "$cache/$suite-apt"; do
   mount --bind "$m" "$target"
   mounted+=("$target")
 done
+# A mirror that cannot be reached is no failure of the project's (status 77).
 chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" bash -euo pipefail -c "cd /src; $script"
+  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" bash -euo pipefail -c "cd /src
+    if ! apt-get update >/tmp/log 2>&1 || grep -q '^[WE]: Failed to fetch' /tmp/log; then
+      cat /tmp/log; echo 'SKIP: the mirror cannot be reached'; exit 77
+    fi
+    $script"

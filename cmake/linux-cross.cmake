@@ -4,7 +4,7 @@
 # with KNJIGA_TARGET one of aarch64-linux-gnu, arm-linux-gnueabihf,
 # i686-linux-gnu, powerpc64le-linux-gnu, riscv64-linux-gnu, s390x-linux-gnu.
 # The tests run the program under qemu-user; a 32-bit x86 program runs on an
-# x86-64 kernel that takes it, without qemu.
+# x86-64 kernel that takes it, without qemu (see below).
 set(CMAKE_SYSTEM_NAME Linux)
 # CMake reads this file again for each check it compiles: the target goes along.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KNJIGA_TARGET KNJIGA_STATIC)
@@ -35,10 +35,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# An x86-64 kernel built to take 32-bit programs runs one itself: its C
-# library's loader, run once, tells. A dynamically linked one also needs that
-# loader in its place, which qemu does not: qemu finds it under -L.
-if(cpu STREQUAL i686 AND CMAKE_HOST_SYSTEM_PROCESSOR STREQUAL x86_64)
+# This file is the one place that says how a program for the target runs
+# here; the tests and scripts/release.sh follow it (the build tree's
+# "emulator" file). An x86-64 kernel built to take 32-bit programs runs one
+# itself: its C library's loader, run once, tells. A dynamically linked one
+# also needs that loader in its place, which qemu does not: qemu finds it
+# under -L. KNJIGA_FORCE_QEMU=1 in the environment runs it under qemu all the
+# same, as on a kernel that does not take it.
+if(cpu STREQUAL i686 AND CMAKE_HOST_SYSTEM_PROCESSOR STREQUAL x86_64
+   AND NOT "$ENV{KNJIGA_FORCE_QEMU}")
   execute_process(COMMAND ${sysroot}/lib/ld-linux.so.2 --help
                   RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
   if(NOT failed AND (KNJIGA_STATIC OR EXISTS /lib/ld-linux.so.2))

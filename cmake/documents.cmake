@@ -1,26 +1,6 @@
-# The documents installed beside the program, and the packages made of them
-# with CPack, from a build tree:
-#   cpack -G DEB                               knjiga_<version>_<arch>.deb
-#   cpack -G TGZ                               knjiga-<version>-linux-<cpu>.tar.gz
-#   cpack -G ZIP                               knjiga-<version>-windows-x86_64.zip
-#   cpack --config CPackSourceConfig.cmake     knjiga-<version>.tar.gz, the source
-# scripts/release.sh makes them all, and makes them repeat byte for byte.
-
-set(CPACK_PACKAGE_VENDOR "The knjiga authors")
-set(CPACK_PACKAGE_CONTACT "The knjiga authors <knjiga@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-# The long description as Debian shows it: lines shorter than 80 characters.
-string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-  "knjiga asks for a number and the title of a book, and answers with one"
-  "line: the title itself when the number is at most 5.5, Prevelik broj (too"
-  "large a number) up to 9.9, and Puno prevelik broj (far too large a number)"
-  "above that. Its texts are Croatian.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_VERBATIM_VARIABLES ON)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# The documents installed beside the program: the manual page, and on Unix
+# the changelog and the license in Debian's layout, and the user's README.
+# scripts/release.sh packs what cmake --install puts in place.
 
 # This version's entry in NEWS.md, "## VERSION — YYYY-MM-DD" and its items,
 # gives the release's date and the changelog; LICENSE gives the copyright.
@@ -52,6 +32,7 @@ else()
   # compressed (without a time stamp, so that builds repeat), the license in
   # the machine-readable copyright format, and the README.
   find_program(GZIP gzip REQUIRED)
+  set(contact "The knjiga authors <knjiga@example.org>")
   string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC) # SOURCE_DATE_EPOCH if set
   # The changelog's entry is this version's in NEWS.md, made Debian's: its
   # items start with "  * " and go on indented.
@@ -66,7 +47,7 @@ knjiga (@PROJECT_VERSION@) stable; urgency=medium
 
   @news@
 
- -- @CPACK_PACKAGE_CONTACT@  @date@
+ -- @contact@  @date@
 ")
   file(READ LICENSE license)
   string(REGEX REPLACE "^.*(Permission is hereby)" "\\1" license "${license}")
@@ -90,32 +71,3 @@ License: MIT
   install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz README.md
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
-
-# Archives are named for the system and processor they run on, as
-# knjiga-1.1.0-linux-aarch64.tar.gz, which a user can tell at a glance.
-string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
-string(REGEX REPLACE "-amd64$" "-x86_64" CPACK_SYSTEM_NAME "${CPACK_SYSTEM_NAME}")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Debian's name for the processor of a cross build; dpkg tells a native one.
-set(debian_arch aarch64 arm64 armv7 armhf i686 i386 ppc64le ppc64el riscv64 riscv64
-    s390x s390x x86_64 amd64)
-list(FIND debian_arch ${CMAKE_SYSTEM_PROCESSOR} at)
-if(CMAKE_CROSSCOMPILING AND NOT at EQUAL -1)
-  math(EXPR at "${at} + 1")
-  list(GET debian_arch ${at} CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
-endif()
-set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# What the program needs of the system, from dpkg-shlibdeps; a release
-# computes it itself, from the C library of the package's own Debian release.
-if(NOT DEFINED CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-endif()
-
-# The source release is what git tracks: build trees and packages stay out.
-string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source "${PROJECT_SOURCE_DIR}")
-set(CPACK_SOURCE_IGNORE_FILES "^${source}/\\.git/" "^${source}/build[^/]*/" "^${source}/dist/"
-    "^${source}/_CPack_Packages/")
-set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
-
-include(CPack)
