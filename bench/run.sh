@@ -12,7 +12,7 @@ build=${1:-$root/build-bench}
 shift $(($# > 0 ? 1 : 0))
 for variant in default static; do
   cmake -S "$root" -B "$build/$variant" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DKNJIGA_STATIC=$([ $variant = static ] && echo ON || echo OFF) "$@" >/dev/null
+    "-DKNJIGA_STATIC=$([ $variant = static ] && echo ON || echo OFF)" "$@" >/dev/null
   cmake --build "$build/$variant" >/dev/null
 done
 tmp=$(mktemp -d)

@@ -25,8 +25,9 @@ namespace {
 // leaves the streams alone: one may be half set up, or fail once more.
 [[noreturn]] void die(const char* what, const char* reason)
 {
-    std::fprintf(stderr, "knjiga: %s error: %s\n", what, reason);
-    std::fflush(stderr);
+    // Nothing more can be done should this line fail too.
+    (void)std::fprintf(stderr, "knjiga: %s error: %s\n", what, reason);
+    (void)std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }
 
@@ -51,12 +52,12 @@ void say(std::string_view line)
 // the library). From a pipe or a terminal nothing can be given back.
 void give_back_input()
 {
-    std::streambuf& in = *std::cin.rdbuf();
-    const std::streampos here = in.pubseekoff(0, std::ios::cur, std::ios::in);
+    std::streambuf& input = *std::cin.rdbuf();
+    const std::streampos here = input.pubseekoff(0, std::ios::cur, std::ios::in);
     if (here != std::streampos(std::streamoff(-1)))
-        in.pubseekpos(here, std::ios::in);
+        input.pubseekpos(here, std::ios::in);
     else
-        std::fflush(stdin);
+        (void)std::fflush(stdin); // cppcheck-suppress fflushOnInputStream
 }
 
 // Closes standard output, and says so if that fails: some file systems (NFS,

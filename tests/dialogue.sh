@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Ordinary dialogues: whatever is typed, the program writes the prompt line and
 # one answer line, says nothing on standard error and exits with status 0.
 . "$(dirname "$0")/lib.sh"

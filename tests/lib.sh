@@ -10,6 +10,7 @@ prog=("$@")
 toolchain=${KNJIGA_TOOLCHAIN:-unknown/unknown}
 tmp=$(mktemp -d) || exit 99
 trap 'rm -rf "$tmp"' EXIT
+# shellcheck disable=SC2034 # the scripts that source this use it
 prompt='Unesize broj te zatim naziv knjige: \n'
 failures=0
 
@@ -30,6 +31,7 @@ feed() {
 # toolchain; with none, a text that no run can match.
 stated() {
   while [ $# -ge 2 ]; do
+    # shellcheck disable=SC2254 # PATTERN is a glob
     case $toolchain in $1) printf '%s' "$2"; return ;; esac
     shift 2
   done

@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Memory that runs out while the input grows: the program must not answer with
 # whatever part of it fitted, but say so and exit with status 1.
 . "$(dirname "$0")/lib.sh"
@@ -11,7 +12,7 @@ limit=100000 # KiB of address space: the program runs, 256 MiB of input does not
 # grow START CHAR: runs the program under the limit on START, then 256 MiB of CHAR.
 grow() {
   { printf '%s' "$1"; head -c 268435456 /dev/zero | tr '\0' "$2"; } |
-    (ulimit -v $limit && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
+    (ulimit -v "$limit" && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
   status=$?
 }
 
@@ -45,12 +46,12 @@ rm -f "$tmp/in"
 # file cannot be had under the limit, and the title grows as it comes.
 printf '3 Seobe\n' >"$tmp/in"
 truncate -s 50G "$tmp/in"
-(ulimit -v $limit && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
+(ulimit -v "$limit" && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
 status=$?
 check 'short title at the head of a 50 GiB file' 0 "${prompt}Seobe\n" ''
 
 # The same limit leaves room for an ordinary dialogue.
-printf '1 Seobe\n' | (ulimit -v $limit && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
+printf '1 Seobe\n' | (ulimit -v "$limit" && exec "${prog[@]}") >"$tmp/out" 2>"$tmp/err"
 status=$?
 check 'ordinary title under the limit' 0 "${prompt}Seobe\n" ''
 
@@ -63,16 +64,16 @@ printf '3 Seobe\n' >"$tmp/in"
 printf "${prompt}Seobe\n" >"$tmp/answer"
 outcomes=()
 for limit in $(seq 1000 20 8000); do
-  status=$({ (ulimit -v $limit && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
+  status=$({ (ulimit -v "$limit" && exec "${prog[@]}") <"$tmp/in" >"$tmp/out" 2>"$tmp/err"
              echo $?; } 2>/dev/null)
-  if [ $status = 0 ] && cmp -s "$tmp/out" "$tmp/answer" && [ ! -s "$tmp/err" ]; then
+  if [ "$status" = 0 ] && cmp -s "$tmp/out" "$tmp/answer" && [ ! -s "$tmp/err" ]; then
     outcome=answered
-  elif [ $status = 1 ] && cmp -s "$tmp/out" "$tmp/answer" -n "$(wc -c <"$tmp/out")" &&
+  elif [ "$status" = 1 ] && cmp -s "$tmp/out" "$tmp/answer" -n "$(wc -c <"$tmp/out")" &&
        [ "$(wc -l <"$tmp/err")" = 1 ] && grep -qx 'knjiga: [a-z-]* error: Cannot allocate memory' "$tmp/err"; then
     outcome="$(cut -d: -f2 "$tmp/err")"
-  elif [ $status = 127 ] && [ ! -s "$tmp/out" ] && [ -s "$tmp/err" ] && ! grep -q '^knjiga' "$tmp/err"; then
+  elif [ "$status" = 127 ] && [ ! -s "$tmp/out" ] && [ -s "$tmp/err" ] && ! grep -q '^knjiga' "$tmp/err"; then
     outcome='not started, saying why'
-  elif [ $status -gt 128 ] && [ ! -s "$tmp/out" ] && [ ! -s "$tmp/err" ]; then
+  elif [ "$status" -gt 128 ] && [ ! -s "$tmp/out" ] && [ ! -s "$tmp/err" ]; then
     outcome='not started'
   else
     failures=$((failures + 1))

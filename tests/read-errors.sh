@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Input that cannot be read: no answer line, one line on standard error and
 # status 1, where an empty answer would pass the failure off as end of input.
 . "$(dirname "$0")/lib.sh"
@@ -25,6 +26,7 @@ else
   mkfifo "$tmp/fifo"
   exec 5<>"$tmp/fifo"
   printf 1e999 >&5
+  # shellcheck disable=SC2094 # strace only names the FIFO
   ASAN_OPTIONS=detect_leaks=0 timeout -k 5 60 strace -o /dev/null -qq -P "$tmp/fifo" \
     -e trace=read -e inject=read:error=EISDIR:when=2 "${prog[@]}" \
     <"$tmp/fifo" >"$tmp/out" 2>"$tmp/err"

@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # A person at a terminal: the program runs in a pseudo-terminal under tmux and
 # is answered at its prompt key by key; the screen then shows the dialogue.
 . "$(dirname "$0")/lib.sh"
@@ -8,6 +9,7 @@ windows && skip "a Windows console is no terminal: it ends input with Ctrl-Z"
 # to stop may still take a new session, and then end it at once.
 sessions=0
 tm() { tmux -S "$tmp/tmux$sessions" -f /dev/null "$@"; }
+# shellcheck disable=SC2154 # s is the loop's own
 trap 'for s in "$tmp"/tmux*; do tmux -S "$s" kill-server 2>/dev/null; done; rm -rf "$tmp"' EXIT
 unset TMUX
 

@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Output that cannot be written: the program says so on standard error and
 # exits with status 1, instead of reporting success for an answer nobody got.
 . "$(dirname "$0")/lib.sh"
@@ -44,6 +45,7 @@ if windows; then
 elif ! command -v strace >/dev/null; then
   skip_case "error at close: no strace"
 else
+  # shellcheck disable=SC2094 # strace only names the file
   run 'export ASAN_OPTIONS=detect_leaks=0' strace -o /dev/null -qq -P "$tmp/out" \
     -e trace=close -e inject=close:error=EDQUOT >"$tmp/out"
   check 'output file fails at close' 1 "${prompt}Prokleta avlija\n" \
@@ -54,6 +56,7 @@ fi
 # A pipe whose reader is already gone: its only read end is closed before
 # the program starts, so the first write fails every time.
 mkfifo "$tmp/pipe"
+# shellcheck disable=SC2094 # one end opened, then the other, then one closed
 exec 3<>"$tmp/pipe" 4>"$tmp/pipe" 3<&-
 # Wine's C runtime reports both this and the file size limit as EINVAL.
 epipe=$(stated '*/Windows' 'Invalid argument' '*' 'Broken pipe')

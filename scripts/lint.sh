@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The lint checks, each of which must find nothing: clang-format (the
+# source's style, .clang-format), clang-tidy (.clang-tidy), cppcheck, and
+# for every shell script shellcheck (.shellcheckrc), for every file codespell
+# (.codespellrc). CI runs it; so do `cmake --build --preset lint` and
+# `bash scripts/lint.sh`.
+# Debian and Ubuntu: apt-get install clang-format clang-tidy cppcheck shellcheck codespell
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files -co --exclude-standard)
+else
+  mapfile -t files < <(find . -path ./.git -prune -o -path './build*' -prune -o -type f -print)
+fi
+mapfile -t shell < <(for f in "${files[@]}"; do
+  case $f in *.sh | .ci/run) echo "$f" ;; esac
+done)
+sources=(src/knjiga.cpp)
+failed=()
+# check NAME COMMAND...: runs one checker, which fails on any finding.
+check() {
+  local name=$1
+  shift
+  if "$@"; then echo "lint: $name: nothing found"; else failed+=("$name"); fi
+}
+
+check clang-format clang-format --dry-run --Werror "${sources[@]}"
+# clang-tidy reads how the source is compiled from a build tree of its own.
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+cmake -S . -B "$tree" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DBUILD_TESTING=OFF >/dev/null
+# It counts the warnings in the system's headers that it does not show.
+check clang-tidy clang-tidy --quiet -p "$tree" "${sources[@]}" 2> >(grep -v 'warnings generated' >&2)
+check cppcheck cppcheck -q --error-exitcode=1 --inline-suppr --std=c++17 \
+  --enable=warning,style,performance,portability "${sources[@]}"
+check shellcheck shellcheck "${shell[@]}"
+check codespell codespell "${files[@]}"
+[ ${#failed[@]} -eq 0 ] || { echo "lint: findings from ${failed[*]}" >&2; exit 1; }
