@@ -11,15 +11,16 @@
 # The Linux programs get Debian's hardening, and pass the test suite before
 # they are packed (under qemu where they are not for this machine's
 # processor); with KNJIGA_RELEASE_TESTS=no they are not tested, for a second
-# build that only checks that the bytes repeat. Every archive is made the
-# same wherever and by whomever it is made (members sorted, owned by root,
-# modes rw-r--r-- or rwxr-xr-x, times SOURCE_DATE_EPOCH): with
-# SOURCE_DATE_EPOCH set, by default the time of the last commit, two runs
-# give identical dist/.
+# build that only checks that the bytes repeat. Each program is put in place
+# by cmake --install and packed once, the same wherever and by whomever it is
+# made (members sorted, owned by root, modes rw-r--r-- or rwxr-xr-x, times
+# SOURCE_DATE_EPOCH): with SOURCE_DATE_EPOCH set, by default the time of the
+# last commit, two runs give identical dist/. RELEASING.md tells the rest.
 # Usage: bash scripts/release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
+. scripts/skips.sh
 version=$(sed -n 's/^project(knjiga VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 tests=${KNJIGA_RELEASE_TESTS:-yes}
 
@@ -46,7 +47,7 @@ needs=(cmake:cmake g++:g++ gzip:gzip dpkg-shlibdeps:dpkg-dev lintian:lintian apt
 for target in "${targets[@]}"; do
   read -r cpu triple qemu arch suite <<<"$target"
   [ "$triple" = - ] || needs+=("$triple-g++:g++-$triple")
-  [ "$cpu" = i686 ] || [ "$qemu" = - ] || needs+=("qemu-$qemu:qemu-user")
+  [ "$qemu" = - ] || needs+=("qemu-$qemu:qemu-user")
 done
 for need in "${needs[@]}"; do
   command -v "${need%%:*}" >/dev/null || missing+=("${need#*:}")
@@ -67,94 +68,113 @@ mkdir -p dist build-dist
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# normalise DIR: gives everything under DIR the modes and the time of a
-# release, whatever the umask and the clock were: rw-r--r--, rwxr-xr-x for
-# programs and folders, SOURCE_DATE_EPOCH.
-normalise() {
-  chmod -R u+w,go-w,a+rX "$1"
-  find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-}
-
-# repack PACKAGE [FOLDER]: makes the archive or Debian package PACKAGE again
-# in FOLDER (dist), from what it holds, so that nothing of the folder, file
-# system or umask it was made in is left in it.
-repack() {
-  local in=$1 out=${2:-dist}/${1##*/} tree
-  tree=$(mktemp -d "$tmp/tree.XXXXXX")
-  case $in in
+# pack DIR NAME OUT: packs the folder NAME in DIR into OUT (.tar.gz or .zip)
+# so that nothing of the folder, file system, umask or clock it was made in is
+# left in it: members sorted, owned by root, rw-r--r-- or rwxr-xr-x, every
+# time SOURCE_DATE_EPOCH.
+pack() {
+  local dir=$1 name=$2 out=$3
+  case $out in
   *.tar.gz)
-    tar -xzf "$in" -C "$tree"
-    normalise "$tree"
-    (cd "$tree" && ls | tar --sort=name --owner=0 --group=0 --numeric-owner \
-      --mtime="@$SOURCE_DATE_EPOCH" --format=gnu -cf - -T -) | gzip -9n >"$out" ;;
+    tar -C "$dir" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
+      --mtime="@$SOURCE_DATE_EPOCH" --mode=u+w,go-w,a+rX -cf - "$name" | gzip -9n >"$out" ;;
   *.zip)
-    (cd "$tree" && cmake -E tar xf "$OLDPWD/$in")
-    normalise "$tree"
-    (cd "$tree" && find . -type f | sed 's|^\./||' | sort >"$tmp/list" &&
+    chmod -R u+w,go-w,a+rX "$dir/$name"
+    find "$dir/$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    (cd "$dir" && find "$name" -type f | sort >"$tmp/list" &&
       TZ=UTC cmake -E tar cf "$OLDPWD/$out" --format=zip --files-from="$tmp/list") ;;
-  *.deb)
-    dpkg-deb -R "$in" "$tree"
-    normalise "$tree"
-    # As dpkg-gencontrol counts it: KiB of each file, rounded up, and one
-    # for anything else; not the blocks that a file system happens to use.
-    local size
-    size=$(cd "$tree" && find . -path ./DEBIAN -prune -o ! -path . -printf '%y %s\n' |
-      awk '{ n += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print n }')
-    sed -i "s/^Installed-Size: .*/Installed-Size: $size/" "$tree/DEBIAN/control"
-    depends "$tree"
-    dpkg-deb --root-owner-group -Zxz --build "$tree" "$out" >/dev/null ;;
   esac
   echo "made $out"
 }
 
-# depends TREE: adds to the Debian package unpacked in TREE what its program
-# needs, as dpkg-shlibdeps computes it from the C library of the package's
-# architecture that libc (below) has fetched.
+# stage NAME [CMAKE_INSTALL_OPTION...]: puts what the build-dist/NAME build
+# installs, stripped, into a fresh folder, and prints that folder's path.
+stage() {
+  local name=$1 tree
+  shift
+  tree=$(mktemp -d "$tmp/stage.XXXXXX")
+  cmake --install "build-dist/$name" --strip "$@" --prefix "$tree" >/dev/null
+  echo "$tree"
+}
+
+# deb NAME ARCH: packs the build-dist/NAME build as the Debian package of ARCH.
+deb() {
+  local name=$1 arch=$2 tree size maintainer
+  tree=$(mktemp -d "$tmp/deb.XXXXXX")
+  DESTDIR=$tree cmake --install "build-dist/$name" --strip --prefix /usr >/dev/null
+  mkdir "$tree/DEBIAN"
+  (cd "$tree" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
+  # As dpkg-gencontrol counts it: KiB of each file, rounded up, and one for
+  # anything else; not the blocks that a file system happens to use.
+  size=$(cd "$tree" && find . -path ./DEBIAN -prune -o ! -path . -printf '%y %s\n' |
+    awk '{ n += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print n }')
+  maintainer=$(sed -n 's/^ -- \(.*>\)  .*$/\1/p' "build-dist/$name/changelog")
+  cat >"$tree/DEBIAN/control" <<EOT
+Package: knjiga
+Version: $version
+Architecture: $arch
+Maintainer: $maintainer
+Installed-Size: $size
+$(depends "$tree/usr/bin/knjiga" "$arch")
+Section: misc
+Priority: optional
+Description: Asks for a number and a book title, and answers with one line
+ knjiga asks for a number and the title of a book, and answers with one
+ line: the title itself when the number is at most 5.5, Prevelik broj (too
+ large a number) up to 9.9, and Puno prevelik broj (far too large a number)
+ above that. Its texts are Croatian.
+EOT
+  chmod -R u+w,go-w,a+rX "$tree"
+  dpkg-deb --root-owner-group -Zxz --build "$tree" "dist/knjiga_${version}_$arch.deb" >/dev/null
+  echo "made dist/knjiga_${version}_$arch.deb"
+}
+
+# depends PROGRAM ARCH: the Depends line of a Debian package of ARCH that
+# holds PROGRAM, as dpkg-shlibdeps computes it from the C library of ARCH
+# that libc (below) has fetched.
 depends() {
-  local arch libc scratch=$tmp/shlibdeps
-  arch=$(sed -n 's/^Architecture: //p' "$1/DEBIAN/control")
-  libc=$tmp/libc6-$arch
+  local program=$1 arch=$2 libc=$tmp/libc6-$2 scratch=$tmp/shlibdeps
   rm -rf "$scratch" && mkdir -p "$scratch/debian/knjiga/usr/bin"
   printf 'Source: knjiga\n\nPackage: knjiga\nArchitecture: %s\n' "$arch" >"$scratch/debian/control"
-  cp "$1/usr/bin/knjiga" "$scratch/debian/knjiga/usr/bin/"
+  cp "$program" "$scratch/debian/knjiga/usr/bin/"
   (cd "$scratch" && dpkg-shlibdeps -O "-S$libc" "-l$(dirname "$(find "$libc" -name libc.so.6)")" \
     debian/knjiga/usr/bin/knjiga) >"$scratch/out" 2>"$tmp/log" ||
-    { cat "$tmp/log"; echo "release.sh: dpkg-shlibdeps failed for $arch" >&2; exit 1; }
-  sed -i "/^Architecture:/a $(sed -n 's/^shlibs:Depends=/Depends: /p' "$scratch/out")" \
-    "$1/DEBIAN/control"
+    { cat "$tmp/log" >&2; echo "release.sh: dpkg-shlibdeps failed for $arch" >&2; exit 1; }
+  sed -n 's/^shlibs:Depends=/Depends: /p' "$scratch/out"
 }
 
 # build NAME CMAKE_OPTION...: configures and builds build-dist/NAME.
 build() {
   local name=$1
   shift
-  cmake -S . -B "build-dist/$name" -DCMAKE_BUILD_TYPE=Release "$@" >"$tmp/log" 2>&1 &&
-    cmake --build "build-dist/$name" >>"$tmp/log" 2>&1 ||
-    { cat "$tmp/log"; echo "release.sh: the $name build failed" >&2; exit 1; }
+  if ! { cmake -S . -B "build-dist/$name" -DCMAKE_BUILD_TYPE=Release "$@" &&
+         cmake --build "build-dist/$name"; } >"$tmp/log" 2>&1; then
+    cat "$tmp/log"
+    echo "release.sh: the $name build failed" >&2
+    exit 1
+  fi
 }
 
-# The source release, and the distcheck: unpacked into an empty folder, it
-# builds and passes its tests there, and makes itself again byte for byte.
-build source -DBUILD_TESTING=OFF
-(cd build-dist/source && cpack --config CPackSourceConfig.cmake >/dev/null)
-repack "build-dist/source/knjiga-$version.tar.gz"
-if git rev-parse --git-dir >/dev/null 2>&1; then
-  diff <(tar -tzf "dist/knjiga-$version.tar.gz" | grep -v '/$' | sed 's|^[^/]*/||' | sort) \
-       <(git ls-files | sort) ||
-    { echo "release.sh: the source release does not hold what git tracks" >&2; exit 1; }
-fi
+# The source release, and the distcheck: what git tracks, packed; unpacked
+# into an empty folder, it builds and passes its tests there, and packs itself
+# again byte for byte.
+mkdir "$tmp/source" "$tmp/source/knjiga-$version"
+git ls-files -z | tar --null -T - -cf - | tar -C "$tmp/source/knjiga-$version" -xf -
+pack "$tmp/source" "knjiga-$version" "dist/knjiga-$version.tar.gz"
+rm -rf "$tmp/source"
 tar -xzf "dist/knjiga-$version.tar.gz" -C "$tmp"
-(cd "$tmp/knjiga-$version" && cmake -B build && cmake --build build &&
-  { [ "$tests" = no ] || ctest --test-dir build --output-on-failure; } && cd build &&
-  cpack --config CPackSourceConfig.cmake) >"$tmp/log" 2>&1 ||
+(cd "$tmp/knjiga-$version" && cmake -B "$tmp/build" && cmake --build "$tmp/build" &&
+  { [ "$tests" = no ] || tested distcheck ctest --test-dir "$tmp/build" --output-on-failure; }) \
+  >"$tmp/log" 2>&1 ||
   { cat "$tmp/log"; echo "release.sh: the source release failed on its own" >&2; exit 1; }
-repack "$tmp/knjiga-$version/build/knjiga-$version.tar.gz" "$tmp" >/dev/null
-cmp "dist/knjiga-$version.tar.gz" "$tmp/knjiga-$version.tar.gz"
-rm -rf "$tmp/knjiga-$version" "$tmp/knjiga-$version.tar.gz"
+grep '^skipped: ' "$tmp/log" || true
+pack "$tmp" "knjiga-$version" "$tmp/again.tar.gz" >/dev/null
+cmp "dist/knjiga-$version.tar.gz" "$tmp/again.tar.gz"
+rm -rf "$tmp/knjiga-$version" "$tmp/build" "$tmp/again.tar.gz"
 if [ "$tests" = no ]; then
-  echo "distcheck: the source release builds alone and makes itself again (not tested)"
+  echo "distcheck: the source release builds alone and packs itself again (not tested)"
 else
-  echo "distcheck: the source release builds alone, passes its tests, and makes itself again"
+  echo "distcheck: the source release builds alone, passes its tests, and packs itself again"
 fi
 
 # The C library of each Debian package's architecture and release, as
@@ -185,8 +205,7 @@ for target in "${targets[@]}"; do
   build "linux-$cpu" "${cross[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
   programs=("linux-$cpu")
   if [ "$arch" != - ]; then
-    # Its dependencies are computed below, from the C library of its release.
-    build "deb-$arch" "${cross[@]}" "${hardened[@]}" -DCPACK_DEBIAN_PACKAGE_SHLIBDEPS=OFF
+    build "deb-$arch" "${cross[@]}" "${hardened[@]}"
     programs+=("deb-$arch")
   fi
   for name in "${programs[@]}"; do
@@ -194,31 +213,34 @@ for target in "${targets[@]}"; do
       echo "built the $name program (not tested: KNJIGA_RELEASE_TESTS=no)"
       continue
     fi
-    ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
+    tested "release-$name" ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
       { cat "$tmp/log"; echo "release.sh: the $name program failed its tests" >&2; exit 1; }
     ! grep -q ' - program (Skipped)' "$tmp/log" ||
       { echo "release.sh: nothing here runs the $name program" >&2; exit 1; }
     echo "tested the $name program: $(grep 'tests passed' "$tmp/log")"
+    grep '^skipped: ' "$tmp/log" || true
   done
 
   # Nothing for the system to load: no NEEDED entry, no interpreter.
   ! readelf -dl "build-dist/linux-$cpu/knjiga" | grep -E 'NEEDED|INTERP' ||
     { echo "release.sh: the linux-$cpu program is not static" >&2; exit 1; }
-  (cd "build-dist/linux-$cpu" && cpack -G TGZ >/dev/null)
-  repack "build-dist/linux-$cpu/knjiga-$version-linux-$cpu.tar.gz"
+  tree=$(stage "linux-$cpu")
+  mv "$tree" "$tmp/knjiga-$version-linux-$cpu"
+  pack "$tmp" "knjiga-$version-linux-$cpu" "dist/knjiga-$version-linux-$cpu.tar.gz"
+  rm -rf "$tmp/knjiga-$version-linux-$cpu"
 
   [ "$arch" != - ] || continue
   libc "$arch" "$suite"
-  (cd "build-dist/deb-$arch" && cpack -G DEB >/dev/null 2>&1)
-  repack "build-dist/deb-$arch/knjiga_${version}_$arch.deb"
+  deb "deb-$arch" "$arch"
   # Not an error, not a warning, and no hardening missing (which is info).
   lintian -I --pedantic --fail-on error,warning "dist/knjiga_${version}_$arch.deb" \
     >"$tmp/log" 2>/dev/null || { cat "$tmp/log"; exit 1; }
   ! grep hardening "$tmp/log" || { echo "release.sh: the $arch program lacks hardening" >&2; exit 1; }
 done
 build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
-(cd build-dist/windows-x86_64 && cpack -G ZIP >/dev/null)
-repack "build-dist/windows-x86_64/knjiga-$version-windows-x86_64.zip"
+tree=$(stage windows-x86_64)
+mv "$tree" "$tmp/knjiga-$version-windows-x86_64"
+pack "$tmp" "knjiga-$version-windows-x86_64" "dist/knjiga-$version-windows-x86_64.zip"
 # The Windows program loads at a random address, anywhere in 64 bits, and
 # runs no data as code.
 flags=$(x86_64-w64-mingw32-objdump -p build-dist/windows-x86_64/knjiga.exe)
@@ -239,8 +261,10 @@ for package in dist/*.deb dist/*-linux-*.tar.gz; do
     read -r cpu triple qemu arch suite <<<"$target"
     case $package in *-linux-$cpu.tar.gz | *_$arch.deb) break ;; esac
   done
-  [ "$triple" = - ] || [ "$cpu" = i686 ] || run="qemu-$qemu -L build-dist/linux-$cpu/qemu-root -E LD_LIBRARY_PATH=/lib $run"
-  answer=$(printf '3 Seobe\n' | $run | od -An -c)
+  # As the tests ran the program built for it: natively, or behind the
+  # emulator that cmake/linux-cross.cmake chose.
+  mapfile -t emulator <"build-dist/linux-$cpu/emulator"
+  answer=$(printf '3 Seobe\n' | "${emulator[@]}" "$run" | od -An -c)
   [ "$answer" = "$(printf 'Unesize broj te zatim naziv knjige: \nSeobe\n' | od -An -c)" ] ||
     { echo "release.sh: the program in $package answered: $answer" >&2; exit 1; }
 done
@@ -248,4 +272,4 @@ done
 (cd dist && sha256sum -- * >"$tmp/SHA256SUMS" && mv "$tmp/SHA256SUMS" . &&
   sha256sum --quiet -c SHA256SUMS)
 echo "dist/:"
-(cd dist && ls -l --time-style=+ | tail -n +2 | awk '{ printf "  %9d  %s\n", $5, $NF }')
+find dist -type f -printf '  %9s  %f\n' | sort -k2
