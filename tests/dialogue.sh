@@ -106,6 +106,11 @@ leaves 'blanks after the number'         '3  \nnext\n'              ' '     'nex
 leaves 'not a number: reading stopped'   '  pet Seobe\nnext\n'      ''      'pet Seobe\nnext\n'
 leaves 'a large number, input ends'      '12'                        'Puno prevelik broj' ''
 leaves 'title at the end of the input'   '1 Seobe'                   'Seobe' ''
+# Windows reads CR LF as one line end, and the C++ library counts its place
+# in the file by what it read: each CR LF read ahead but not used puts the
+# file one byte further.
+leaves 'CR LF line ends'                 '3 Seobe\r\n7 Dervis\r\n' \
+  "$(stated '*/Windows' 'Seobe' '*' 'Seobe\r')" "$(stated '*/Windows' ' Dervis\r\n' '*' '7 Dervis\r\n')"
 # Far more than any buffer reads ahead at once.
 leaves 'a long file after the dialogue'  "3 Seobe\\n$(seq 20000 | tr '\n' ' ')" 'Seobe' \
   "$(seq 20000 | tr '\n' ' ')"

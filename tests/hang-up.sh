@@ -6,6 +6,9 @@
 
 python=${KNJIGA_PYTHON:-python3}
 command -v "$python" >/dev/null || skip "python3 is not installed"
+# To a Windows program, wine makes a terminal a console of its own, which
+# does not hang up.
+windows && skip "a terminal is a console to a Windows program under wine"
 # Leak checking at exit traces the program, and a signal sent then is lost.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
@@ -91,15 +94,7 @@ hangup() {
 
 # The prompt reached the terminal; the answer finds it gone.
 hangup written $'3 Seobe\n'
-check 'hung up before the answer is written' 1 "$prompt" \
-  "knjiga: write error: $(stated '*/Windows' 'Invalid argument' '*' 'Input/output error')\n"
-
-# Wine reads a terminal through a console of its own.
-if windows; then
-  skip_case "hangs up while the program reads: wine's console"
-  finish
-  exit
-fi
+check 'hung up before the answer is written' 1 "$prompt" 'knjiga: write error: Input/output error\n'
 
 if command -v strace >/dev/null; then
   hangup complete $'3 Seobe\n'
