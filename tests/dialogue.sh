@@ -103,7 +103,7 @@ leaves() {
 leaves 'a second dialogue follows'       '3 Seobe\n7 Dervis i smrt\n' 'Seobe' '7 Dervis i smrt\n'
 leaves 'title on a line of its own'      '3\nSeobe\nnext\n'        'Seobe' 'next\n'
 leaves 'blanks after the number'         '3  \nnext\n'              ' '     'next\n'
-leaves 'not a number: reading stopped'   '  pet Seobe\nnext\n'      ''      'pet Seobe\nnext\n'
+leaves 'not a number: reading stopped'   '  Kuca 3\nnext\n'         ''      'Kuca 3\nnext\n'
 leaves 'a large number, input ends'      '12'                        'Puno prevelik broj' ''
 leaves 'title at the end of the input'   '1 Seobe'                   'Seobe' ''
 # Windows reads CR LF as one line end, and the C++ library counts its place
