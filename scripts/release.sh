@@ -87,19 +87,18 @@ pack() {
   echo "made $out"
 }
 
-# stage NAME [CMAKE_INSTALL_OPTION...]: puts what the build-dist/NAME build
-# installs, stripped, into a fresh folder, and prints that folder's path.
+# stage NAME: puts what the build-dist/NAME build installs, stripped, into a
+# fresh folder, and prints that folder's path.
 stage() {
-  local name=$1 tree
-  shift
+  local tree
   tree=$(mktemp -d "$tmp/stage.XXXXXX")
-  cmake --install "build-dist/$name" --strip "$@" --prefix "$tree" >/dev/null
+  cmake --install "build-dist/$1" --strip --prefix "$tree" >/dev/null
   echo "$tree"
 }
 
 # deb NAME ARCH: packs the build-dist/NAME build as the Debian package of ARCH.
 deb() {
-  local name=$1 arch=$2 tree size maintainer
+  local name=$1 arch=$2 tree size maintainer depends
   tree=$(mktemp -d "$tmp/deb.XXXXXX")
   DESTDIR=$tree cmake --install "build-dist/$name" --strip --prefix /usr >/dev/null
   mkdir "$tree/DEBIAN"
@@ -109,13 +108,14 @@ deb() {
   size=$(cd "$tree" && find . -path ./DEBIAN -prune -o ! -path . -printf '%y %s\n' |
     awk '{ n += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print n }')
   maintainer=$(sed -n 's/^ -- \(.*>\)  .*$/\1/p' "build-dist/$name/changelog")
+  depends=$(depends "$tree/usr/bin/knjiga" "$arch")
   cat >"$tree/DEBIAN/control" <<EOT
 Package: knjiga
 Version: $version
 Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $size
-$(depends "$tree/usr/bin/knjiga" "$arch")
+$depends
 Section: misc
 Priority: optional
 Description: Asks for a number and a book title, and answers with one line
