@@ -4,8 +4,8 @@
 # makes SUITE (bullseye, trixie, ...) with debootstrap --variant=minbase in a
 # scratch folder, copies the project's files (as git lists them) to /src and
 # the FILEs to /files, mounts /proc, /sys, /dev and /dev/pts there, updates
-# apt's lists and runs the bash SCRIPT as root in /src. Everything is unmounted and removed
-# afterwards, also when a step fails. Exit status 77: the mirror cannot be
+# apt's lists and runs the bash SCRIPT as root in /src. Everything is
+# unmounted and removed afterwards, also when a step fails. Exit status 77: the mirror cannot be
 # reached. The minimal system is kept in /var/cache/knjiga-ci/SUITE.tar, and
 # made again when it is a week old; packages that apt downloads are kept in
 # /var/cache/knjiga-ci/SUITE-apt/ (delete both to start afresh).
