@@ -87,13 +87,15 @@ pack() {
   echo "made $out"
 }
 
-# stage NAME: puts what the build-dist/NAME build installs, stripped, into a
-# fresh folder, and prints that folder's path.
-stage() {
-  local tree
-  tree=$(mktemp -d "$tmp/stage.XXXXXX")
-  cmake --install "build-dist/$1" --strip --prefix "$tree" >/dev/null
-  echo "$tree"
+# archive NAME OUT: packs what the build-dist/NAME build installs, stripped,
+# into OUT, under a folder named as OUT is.
+archive() {
+  local folder
+  folder=$(basename "$2" .zip)
+  folder=${folder%.tar.gz}
+  cmake --install "build-dist/$1" --strip --prefix "$tmp/$folder" >/dev/null
+  pack "$tmp" "$folder" "$2"
+  rm -rf "${tmp:?}/$folder"
 }
 
 # deb NAME ARCH: packs the build-dist/NAME build as the Debian package of ARCH.
@@ -224,10 +226,7 @@ for target in "${targets[@]}"; do
   # Nothing for the system to load: no NEEDED entry, no interpreter.
   ! readelf -dl "build-dist/linux-$cpu/knjiga" | grep -E 'NEEDED|INTERP' ||
     { echo "release.sh: the linux-$cpu program is not static" >&2; exit 1; }
-  tree=$(stage "linux-$cpu")
-  mv "$tree" "$tmp/knjiga-$version-linux-$cpu"
-  pack "$tmp" "knjiga-$version-linux-$cpu" "dist/knjiga-$version-linux-$cpu.tar.gz"
-  rm -rf "$tmp/knjiga-$version-linux-$cpu"
+  archive "linux-$cpu" "dist/knjiga-$version-linux-$cpu.tar.gz"
 
   [ "$arch" != - ] || continue
   libc "$arch" "$suite"
@@ -238,9 +237,7 @@ for target in "${targets[@]}"; do
   ! grep hardening "$tmp/log" || { echo "release.sh: the $arch program lacks hardening" >&2; exit 1; }
 done
 build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
-tree=$(stage windows-x86_64)
-mv "$tree" "$tmp/knjiga-$version-windows-x86_64"
-pack "$tmp" "knjiga-$version-windows-x86_64" "dist/knjiga-$version-windows-x86_64.zip"
+archive windows-x86_64 "dist/knjiga-$version-windows-x86_64.zip"
 # The Windows program loads at a random address, anywhere in 64 bits, and
 # runs no data as code.
 flags=$(x86_64-w64-mingw32-objdump -p build-dist/windows-x86_64/knjiga.exe)
