@@ -14,6 +14,9 @@
 #include <string_view>
 #if __has_include(<termios.h>)
 #include <termios.h>
+#endif
+#if __has_include(<unistd.h>)
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -42,22 +45,58 @@ void say(std::string_view line)
         die("write", std::strerror(errno));
 }
 
+// Whether standard input is a regular file: the one kind of input that can
+// be given back what was read ahead of the dialogue, and must be.
+bool input_is_file()
+{
+#if __has_include(<unistd.h>)
+    struct stat input { };
+    return fstat(STDIN_FILENO, &input) == 0 && S_ISREG(input.st_mode);
+#else
+    return false;
+#endif
+}
+
+// Gives back what stdin read ahead, where std::cin reads through stdin.
+// Flushing stdin gives it back with glibc and musl, but not with the C
+// library of the BSDs and macOS, which does nothing there (the C standard
+// leaves it undefined), nor moves the offset back at exit. What every POSIX
+// C library does is tell the stream's own position, and the file's offset
+// is then set there. The flush still comes first: glibc moves the offset
+// back at exit by what stdin holds unread, which must then be nothing.
+bool give_back_stdin()
+{
+#if __has_include(<unistd.h>)
+    if (std::fflush(stdin) != 0) // cppcheck-suppress fflushOnInputStream
+        return false;
+    const off_t here = ftello(stdin);
+    return here != -1 && lseek(STDIN_FILENO, here, SEEK_SET) == here;
+#else
+    return false;
+#endif
+}
+
 // Gives what was read ahead of the dialogue's last byte back to a file on
 // standard input, so that the next command that reads the same open file
-// starts there, as POSIX asks of a utility that stops before the end. Its
-// buffer gives the bytes back by seeking to where the dialogue stopped, which
-// also moves the file's offset there. libstdc++ holds them in std::cin's own
-// buffer; other libraries read std::cin through stdin and hold them there,
-// and flushing stdin gives them back (POSIX; the C standard leaves that to
-// the library). From a pipe or a terminal nothing can be given back.
+// starts there, as POSIX asks of a utility that stops before the end; a file
+// left elsewhere is a read error, as the next reader would lose input or
+// read it twice. libstdc++ holds the read-ahead in std::cin's own buffer,
+// which gives it back by seeking to where the dialogue stopped. Other
+// libraries read std::cin through stdin: their buffer cannot seek, and fails
+// without a system call, so without an errno. From a pipe or a terminal
+// nothing can be given back, and nothing is missed.
 void give_back_input()
 {
+    const std::streampos failed(std::streamoff(-1));
     std::streambuf& input = *std::cin.rdbuf();
+    errno = 0;
     const std::streampos here = input.pubseekoff(0, std::ios::cur, std::ios::in);
-    if (here != std::streampos(std::streamoff(-1)))
-        input.pubseekpos(here, std::ios::in);
-    else
-        (void)std::fflush(stdin); // cppcheck-suppress fflushOnInputStream
+    if (here != failed ? input.pubseekpos(here, std::ios::in) == here
+                       : errno == 0 && give_back_stdin())
+        return;
+    const int reason = errno != 0 ? errno : EIO;
+    if (input_is_file())
+        die("read", std::strerror(reason));
 }
 
 // Closes standard output, and says so if that fails: some file systems (NFS,
@@ -148,6 +187,11 @@ int main()
     }
     if (std::ferror(stdin) != 0 || (std::cin.eof() && hung_up()))
         die("read", read_failure());
+    // The library stops a line that a string cannot hold (more than 1 GiB
+    // with a 32-bit libstdc++) when the string is full: the rest of the
+    // title is still unread, and answering with the part would cut it.
+    if (knjiga.size() == knjiga.max_size())
+        die("read", std::strerror(EOVERFLOW));
     give_back_input();
 
     // The limits are doubles, and each comparison is made between doubles:

@@ -40,6 +40,8 @@ answers 'inf'                               'inf Seobe\n' \
   "$(stated 'libc++-before-19/*' 'Puno prevelik broj' '*' '')"
 answers 'inf below zero'                    '-inf Seobe\n' \
   "$(stated 'libc++-before-19/*' 'Seobe' '*' '')"
+answers 'nan, which is neither small nor large' 'nan Seobe\n' \
+  "$(stated 'libc++-before-19/*' 'Puno prevelik broj' '*' '')"
 answers 'subnormal number'                  '1e-310 Seobe\n' \
   "$(stated 'libstdc++/*' 'Seobe' 'libc++*' '')"
 
@@ -88,6 +90,31 @@ for size in 50G 1027G; do
 done
 rm -f "$tmp/in"
 
+# A file cut short after it was opened: what is left to read is less than
+# nothing, as the offset lies past its end, and no room is set aside for it.
+printf '3 Seobe\n' >"$tmp/in"
+# shellcheck disable=SC2094 # the file is cut short on purpose
+{ read -r _; : >"$tmp/in"; "${prog[@]}" >"$tmp/out" 2>"$tmp/err"; status=$?; } <"$tmp/in"
+check 'a file cut short below its offset' 0 "$prompt\n" ''
+
+# A title longer than a string holds where addresses have 32 bits (1 GiB
+# with libstdc++) would be cut there, and the cut answered as whole: it is a
+# read error. The title is a sparse file's hole, which takes no room. A
+# 64-bit program holds it, but takes seconds to answer it (the memory-limit
+# test has the program answer one of 100 MB).
+case $bits in
+32)
+  printf '3 ' >"$tmp/in"
+  truncate -s 1100000002 "$tmp/in"
+  printf '\nNEXT\n' >>"$tmp/in"
+  "${prog[@]}" <"$tmp/in" >"$tmp/out" 2>"$tmp/err"; status=$?
+  check 'a title longer than a 32-bit string holds' 1 "$prompt" \
+    'knjiga: read error: Value too large for defined data type\n'
+  rm -f "$tmp/in" "$tmp/out" ;;
+64) ;;
+*) failures=$((failures + 1)); echo "FAIL: no width of an address stated for the program" ;;
+esac
+
 # A file on standard input is left just past the title's line end, or where
 # reading stopped, for whatever reads it next: another dialogue, or another
 # command (here cat). A pipe cannot give back what was read ahead.
@@ -104,6 +131,7 @@ leaves 'a second dialogue follows'       '3 Seobe\n7 Dervis i smrt\n' 'Seobe' '7
 leaves 'title on a line of its own'      '3\nSeobe\nnext\n'        'Seobe' 'next\n'
 leaves 'blanks after the number'         '3  \nnext\n'              ' '     'next\n'
 leaves 'not a number: reading stopped'   '  Kuca 3\nnext\n'         ''      'Kuca 3\nnext\n'
+leaves 'not a number from the first byte'  'Kuca 3\nnext\n'           ''      'Kuca 3\nnext\n'
 leaves 'a large number, input ends'      '12'                        'Puno prevelik broj' ''
 leaves 'title at the end of the input'   '1 Seobe'                   'Seobe' ''
 # Windows reads CR LF as one line end, and the C++ library counts its place
@@ -111,6 +139,10 @@ leaves 'title at the end of the input'   '1 Seobe'                   'Seobe' ''
 # file one byte further.
 leaves 'CR LF line ends'                 '3 Seobe\r\n7 Dervis\r\n' \
   "$(stated '*/Windows' 'Seobe' '*' 'Seobe\r')" "$(stated '*/Windows' ' Dervis\r\n' '*' '7 Dervis\r\n')"
+# Windows reads a file in text mode, where byte 0x1A (Ctrl-Z) ends the input
+# and the file is left past all that was read ahead.
+leaves 'byte 0x1A in the title'          '3 ab\032cd\nNEXT\n' \
+  "$(stated '*/Windows' 'ab' '*' 'ab\032cd')" "$(stated '*/Windows' '' '*' 'NEXT\n')"
 # Far more than any buffer reads ahead at once.
 leaves 'a long file after the dialogue'  "3 Seobe\\n$(seq 20000 | tr '\n' ' ')" 'Seobe' \
   "$(seq 20000 | tr '\n' ' ')"

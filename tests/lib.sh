@@ -5,9 +5,16 @@
 [ $# -gt 0 ] || { echo "usage: $0 [EMULATOR...] PROGRAM" >&2; exit 99; }
 prog=("$@")
 # Which standard library and system the program was built for, as
-# "library/system" (libc++/Linux, say): the few answers that differ by them
-# are stated for each.
-toolchain=${KNJIGA_TOOLCHAIN:-unknown/unknown}
+# "library/system" (libc++/Linux, say), and how many bits its addresses
+# have: the few answers that differ by them are stated for each. The build
+# tree says so beside the program (its "toolchain" file), for a script run
+# by hand; KNJIGA_TOOLCHAIN and KNJIGA_BITS say it for a program elsewhere.
+built=$(dirname "${prog[${#prog[@]} - 1]}")/toolchain
+if [ -f "$built" ]; then
+  { read -r toolchain; read -r bits; } <"$built"
+fi
+toolchain=${KNJIGA_TOOLCHAIN:-${toolchain:-unknown/unknown}}
+bits=${KNJIGA_BITS:-${bits:-unknown}}
 tmp=$(mktemp -d) || exit 99
 trap 'rm -rf "$tmp"' EXIT
 # shellcheck disable=SC2034 # the scripts that source this use it

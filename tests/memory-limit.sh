@@ -52,7 +52,8 @@ status=$?
 check 'ordinary title under the limit' 0 "${prompt}Seobe\n" ''
 
 # Limits so tight that little more than the program itself fits: each run
-# answers, or says in one line that memory ran out (status 1), or is not
+# answers, or says in one line that memory ran out as it started, before
+# anything was read (status 1), or is not
 # started at all: the loader or the C library says why (status 127), or dies
 # without a word in the C library's start. None is ended by a signal after
 # it spoke, as by an abort for an exception that could not be thrown.
@@ -65,7 +66,7 @@ for limit in $(seq 1000 20 8000); do
   if [ "$status" = 0 ] && cmp -s "$tmp/out" "$tmp/answer" && [ ! -s "$tmp/err" ]; then
     outcome=answered
   elif [ "$status" = 1 ] && cmp -s "$tmp/out" "$tmp/answer" -n "$(wc -c <"$tmp/out")" &&
-       [ "$(wc -l <"$tmp/err")" = 1 ] && grep -qx 'knjiga: [a-z-]* error: Cannot allocate memory' "$tmp/err"; then
+       [ "$(wc -l <"$tmp/err")" = 1 ] && grep -qx 'knjiga: start-up error: Cannot allocate memory' "$tmp/err"; then
     outcome="$(cut -d: -f2 "$tmp/err")"
   elif [ "$status" = 127 ] && [ ! -s "$tmp/out" ] && [ -s "$tmp/err" ] && ! grep -q '^knjiga' "$tmp/err"; then
     outcome='not started, saying why'
