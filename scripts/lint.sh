@@ -2,7 +2,8 @@
 # The lint checks, each of which must find nothing: clang-format (the
 # source's style, .clang-format), clang-tidy (.clang-tidy), cppcheck, and
 # for every shell script shellcheck (.shellcheckrc), for every file codespell
-# (.codespellrc). CI runs it; so do `cmake --build --preset lint` and
+# (.codespellrc); and that CMakePresets.json has a preset for each target of
+# cmake/targets.txt. CI runs it; so do `cmake --build --preset lint` and
 # `bash scripts/lint.sh`.
 # Debian and Ubuntu: apt-get install clang-format clang-tidy cppcheck shellcheck codespell
 set -euo pipefail
@@ -36,5 +37,33 @@ check clang-tidy clang-tidy --quiet -p "$tree" "${sources[@]}" 2> >(grep -v 'war
 check cppcheck cppcheck -q --error-exitcode=1 --inline-suppr --std=c++17 \
   --enable=warning,style,performance,portability "${sources[@]}"
 check shellcheck shellcheck "${shell[@]}"
+# CMakePresets.json follows cmake/targets.txt: a configure, build and test
+# preset for each target, named as the target and building for its triple,
+# and no other; but x86_64, which the release preset builds natively on the
+# x86-64 machines the presets are for.
+presets() {
+  python3 - <<'EOT'
+import json, sys
+targets = [l.split() for l in open("cmake/targets.txt") if l.strip() and not l.startswith("#")]
+presets = json.load(open("CMakePresets.json"))
+configure = {p["name"]: p for p in presets["configurePresets"]}
+
+def triple(preset):
+    while "KNJIGA_TARGET" not in preset.get("cacheVariables", {}) and "inherits" in preset:
+        preset = configure[preset["inherits"]]
+    return preset.get("cacheVariables", {}).get("KNJIGA_TARGET")
+
+wanted = {t[0]: t[1] for t in targets if t[0] != "x86_64"}
+have = {n: triple(p) for n, p in configure.items() if triple(p) and not p.get("hidden")}
+found = ["configure preset %s: %s, where the list says %s" % (n, have.get(n), wanted.get(n))
+         for n in sorted(set(wanted) | set(have)) if wanted.get(n) != have.get(n)]
+for kind in ("buildPresets", "testPresets"):
+    names = {p["name"] for p in presets[kind]}
+    found += ["no %s %s" % (kind[:-1], n) for n in sorted(set(wanted) - names)]
+print("\n".join("CMakePresets.json: " + f for f in found))
+sys.exit(1 if found else 0)
+EOT
+}
+check presets presets
 check codespell codespell "${files[@]}"
 [ ${#failed[@]} -eq 0 ] || { echo "lint: findings from ${failed[*]}" >&2; exit 1; }

@@ -4,13 +4,14 @@
 # have, and SHA256SUMS over them all:
 #   knjiga-VERSION.tar.gz                  the source
 #   knjiga-VERSION-linux-CPU.tar.gz        fully static: any Linux on CPU, one
-#                                          for each of the targets below
+#                                          for each of cmake/targets.txt
 #   knjiga_VERSION_ARCH.deb                Debian and its kin, one for each
-#                                          Debian architecture below
+#                                          Debian architecture there
 #   knjiga-VERSION-windows-x86_64.zip      64-bit Windows
 # The Linux programs get Debian's hardening, and pass the test suite before
-# they are packed (under qemu where they are not for this machine's
-# processor); with KNJIGA_RELEASE_TESTS=no they are not tested, for a second
+# they are packed, under qemu on the oldest processors of their family (and
+# natively too, where they run here); with KNJIGA_RELEASE_TESTS=no they are
+# not tested, for a second
 # build that only checks that the bytes repeat. Each program is put in place
 # by cmake --install and packed once, the same wherever and by whomever it is
 # made (members sorted, owned by root, modes rw-r--r-- or rwxr-xr-x, times
@@ -24,19 +25,12 @@ export LC_ALL=C
 version=$(sed -n 's/^project(knjiga VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 tests=${KNJIGA_RELEASE_TESTS:-yes}
 
-# The Linux targets: the processor as uname -m names it, its GNU triple (-:
-# this machine's own), qemu's name for it, and the Debian architecture and
-# release of its package (-: no package). A Debian package depends on the C
-# library of that release; riscv64 is released from Debian 13 on.
-targets=(
-  'x86_64  -                     -       amd64   bookworm'
-  'aarch64 aarch64-linux-gnu     aarch64 arm64   bookworm'
-  'armv7   arm-linux-gnueabihf   arm     armhf   bookworm'
-  'i686    i686-linux-gnu        i386    -       -'
-  'ppc64le powerpc64le-linux-gnu ppc64le ppc64el bookworm'
-  'riscv64 riscv64-linux-gnu     riscv64 riscv64 trixie'
-  's390x   s390x-linux-gnu       s390x   s390x   bookworm'
-)
+# The Linux targets, one line each of cmake/targets.txt: the processor as
+# uname -m names it, its GNU triple, the Debian architecture and release of
+# its package (-: no package), qemu's name for it and the qemu models of its
+# oldest processors. A Debian package depends on the C library of that
+# release; riscv64 is released from Debian 13 on.
+mapfile -t targets < <(grep -v '^#' cmake/targets.txt | grep .)
 mirror=${KNJIGA_MIRROR:-http://deb.debian.org/debian}
 
 # The prerequisites first, named by the Debian packages that provide them.
@@ -45,9 +39,9 @@ needs=(cmake:cmake g++:g++ gzip:gzip dpkg-shlibdeps:dpkg-dev lintian:lintian apt
        x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
        x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64)
 for target in "${targets[@]}"; do
-  read -r cpu triple qemu arch suite <<<"$target"
-  [ "$triple" = - ] || needs+=("$triple-g++:g++-$triple")
-  [ "$qemu" = - ] || needs+=("qemu-$qemu:qemu-user")
+  read -r cpu triple arch qemu oldest suite <<<"$target"
+  if [ "$cpu" = "$(uname -m)" ]; then needs+=("$triple-g++:g++"); else needs+=("$triple-g++:g++-$triple"); fi
+  needs+=("qemu-$qemu:qemu-user")
 done
 for need in "${needs[@]}"; do
   command -v "${need%%:*}" >/dev/null || missing+=("${need#*:}")
@@ -104,6 +98,12 @@ deb() {
   tree=$(mktemp -d "$tmp/deb.XXXXXX")
   DESTDIR=$tree cmake --install "build-dist/$name" --strip --prefix /usr >/dev/null
   mkdir "$tree/DEBIAN"
+  # A package that must refuse some processors of its architecture has a
+  # preinst of its own, scripts/ARCH.preinst (tests/preinst.sh tests it).
+  if [ -f "scripts/$arch.preinst" ]; then
+    sed "s/@VERSION@/$version/g" "scripts/$arch.preinst" >"$tree/DEBIAN/preinst"
+    chmod 755 "$tree/DEBIAN/preinst"
+  fi
   (cd "$tree" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
   # As dpkg-gencontrol counts it: KiB of each file, rounded up, and one for
   # anything else; not the blocks that a file system happens to use.
@@ -198,12 +198,14 @@ libc() {
 }
 
 # The programs. The static ones, and each Debian package's, pass the test
-# suite first.
+# suite first: on each of the oldest processors that the list names for
+# the target, as qemu models them (the build configured again for each, as
+# cmake/linux-cross.cmake says), and natively too where this machine runs
+# them, as only there the tests that no emulator takes run.
 hardened=(-DKNJIGA_HARDENING=ON -DKNJIGA_WARNINGS=ON)
 for target in "${targets[@]}"; do
-  read -r cpu triple qemu arch suite <<<"$target"
-  cross=()
-  [ "$triple" = - ] || cross=(--toolchain cmake/linux-cross.cmake "-DKNJIGA_TARGET=$triple")
+  read -r cpu triple arch qemu oldest suite <<<"$target"
+  cross=(--toolchain cmake/linux-cross.cmake "-DKNJIGA_TARGET=$triple")
   build "linux-$cpu" "${cross[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
   programs=("linux-$cpu")
   if [ "$arch" != - ]; then
@@ -215,12 +217,28 @@ for target in "${targets[@]}"; do
       echo "built the $name program (not tested: KNJIGA_RELEASE_TESTS=no)"
       continue
     fi
-    tested "release-$name" ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
-      { cat "$tmp/log"; echo "release.sh: the $name program failed its tests" >&2; exit 1; }
-    ! grep -q ' - program (Skipped)' "$tmp/log" ||
-      { echo "release.sh: nothing here runs the $name program" >&2; exit 1; }
-    echo "tested the $name program: $(grep 'tests passed' "$tmp/log")"
-    grep '^skipped: ' "$tmp/log" || true
+    # native: as this machine's processor; qemu: qemu's own, where it
+    # models none of the oldest.
+    cpus=()
+    [ -s "build-dist/$name/emulator" ] || cpus=(native)
+    IFS=, read -ra models <<<"${oldest/#-/qemu}"
+    for model in "${cpus[@]}" "${models[@]}"; do
+      if [ "$model" = qemu ]; then
+        [ -s "build-dist/$name/emulator" ] ||
+          { echo "release.sh: nothing here runs the $name program as qemu's processor" >&2; exit 1; }
+      elif [ "$model" != native ]; then
+        cmake -B "build-dist/$name" "-DKNJIGA_CPU=$model" >"$tmp/log" 2>&1 ||
+          { cat "$tmp/log"; exit 1; }
+        grep -qx -- "-cpu" "build-dist/$name/emulator" ||
+          { echo "release.sh: the $name program would not run as $model" >&2; exit 1; }
+      fi
+      tested "release-$name-$model" ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
+        { cat "$tmp/log"; echo "release.sh: the $name program failed its tests on $model" >&2; exit 1; }
+      ! grep -q ' - program (Skipped)' "$tmp/log" ||
+        { echo "release.sh: nothing here runs the $name program" >&2; exit 1; }
+      echo "tested the $name program on $model: $(grep 'tests passed' "$tmp/log")"
+      grep '^skipped: ' "$tmp/log" || true
+    done
   done
 
   # Nothing for the system to load: no NEEDED entry, no interpreter.
@@ -236,6 +254,21 @@ for target in "${targets[@]}"; do
     >"$tmp/log" 2>/dev/null || { cat "$tmp/log"; exit 1; }
   ! grep hardening "$tmp/log" || { echo "release.sh: the $arch program lacks hardening" >&2; exit 1; }
 done
+# The check on the oldest processors can fail: a program built for more than
+# its family's oldest processor (here ARMv7's instructions in the ARMv5TE
+# program) must fail the dialogues there.
+if [ "$tests" != no ]; then
+  build canary --toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=arm-linux-gnueabi \
+    -DKNJIGA_STATIC=ON -DCMAKE_CXX_FLAGS=-march=armv7-a -DKNJIGA_CPU=arm926
+  if ctest --test-dir build-dist/canary -R dialogue >"$tmp/log" 2>&1 ||
+     ! grep -q 'status 132, expected 0' "$tmp/log"; then
+    cat "$tmp/log"
+    echo "release.sh: a program for ARMv7 passed on ARMv5TE: the check on the oldest processors checks nothing" >&2
+    exit 1
+  fi
+  echo "canary: a program built for ARMv7 fails the dialogues on ARMv5TE (Illegal instruction)"
+fi
+
 build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
 archive windows-x86_64 "dist/knjiga-$version-windows-x86_64.zip"
 # The Windows program loads at a random address, anywhere in 64 bits, and
@@ -255,11 +288,11 @@ for package in dist/*.deb dist/*-linux-*.tar.gz; do
   esac
   run=$(find "$tmp/unpacked" -path '*/bin/knjiga')
   for target in "${targets[@]}"; do
-    read -r cpu triple qemu arch suite <<<"$target"
+    read -r cpu triple arch qemu oldest suite <<<"$target"
     case $package in *-linux-$cpu.tar.gz | *_$arch.deb) break ;; esac
   done
-  # As the tests ran the program built for it: natively, or behind the
-  # emulator that cmake/linux-cross.cmake chose.
+  # As the tests last ran the program built for it: behind the emulator that
+  # cmake/linux-cross.cmake chose, as the last of its oldest processors.
   mapfile -t emulator <"build-dist/linux-$cpu/emulator"
   answer=$(printf '3 Seobe\n' | "${emulator[@]}" "$run" | od -An -c)
   [ "$answer" = "$(printf 'Unesize broj te zatim naziv knjige: \nSeobe\n' | od -An -c)" ] ||
