@@ -4,8 +4,10 @@
 # line of HACKING.md) builds the program with the README's first command, is
 # answered, and runs the README's test command, where the tests that need
 # more skip; a user who installs the README's one line runs the test command
-# again, and nothing skips. Then each PRESET given, as PRESET=PACKAGE,PACKAGE
-# with what it needs beyond that. Each test run says what skipped, as
+# again, and nothing skips. Then every other command of HACKING.md, as it
+# stands there on a line of its own between ``` lines, each in a clean
+# tree: but the lint's, which the lint stage of .ci/run runs. Then each
+# PRESET given, as PRESET=PACKAGE,PACKAGE with what it needs beyond that. Each test run says what skipped, as
 # "skipped: NAME-STEP TEST[: CASE]" (scripts/skips.sh).
 #   bash .ci/new-user.sh NAME [PRESET=PACKAGES...]
 set -euo pipefail
@@ -43,6 +45,21 @@ echo "-- $readme, and the test command again"
 quietly eval "$readme -y"
 echo "   tmux $(tmux -V), $(python3 --version)"
 tested "$system-readme" eval "$test"
+
+# The commands of HACKING.md: each fenced line but the install line and the
+# lint's, named hacking-N in what skipped.
+mapfile -t commands < <(awk '/^```/ { fenced = !fenced; next } fenced' HACKING.md |
+  grep -v -e '^sudo apt-get install ' -e '--preset lint')
+[ ${#commands[@]} -ge 2 ] || { echo "new-user.sh: HACKING.md has ${#commands[@]} commands to run" >&2; exit 1; }
+n=0
+for command in "${commands[@]}"; do
+  n=$((n + 1))
+  echo "-- HACKING.md: $command"
+  rm -rf build build-*
+  tested "$system-hacking-$n" eval "$command" >/tmp/log 2>&1 || { cat /tmp/log; exit 1; }
+  grep -E 'tests passed|^[0-9]+ failed$' /tmp/log | tail -n 1
+  grep '^skipped: ' /tmp/log || true
+done
 
 for preset; do
   name=${preset%%=*} packages=${preset#*=}
