@@ -47,7 +47,8 @@ echo "   tmux $(tmux -V), $(python3 --version)"
 tested "$system-readme" eval "$test"
 
 # The commands of HACKING.md: each fenced line but the install line and the
-# lint's, named hacking-N in what skipped.
+# lint's, named in what skipped as hacking-PRESET where it tests a preset,
+# else hacking-N.
 mapfile -t commands < <(awk '/^```/ { fenced = !fenced; next } fenced' HACKING.md |
   grep -v -e '^sudo apt-get install ' -e '--preset lint')
 [ ${#commands[@]} -ge 2 ] || { echo "new-user.sh: HACKING.md has ${#commands[@]} commands to run" >&2; exit 1; }
@@ -56,7 +57,8 @@ for command in "${commands[@]}"; do
   n=$((n + 1))
   echo "-- HACKING.md: $command"
   rm -rf build build-*
-  tested "$system-hacking-$n" eval "$command" >/tmp/log 2>&1 || { cat /tmp/log; exit 1; }
+  step=$(sed -n 's/.*ctest --preset \([a-z0-9]*\).*/\1/p' <<<"$command")
+  tested "$system-hacking-${step:-$n}" eval "$command" >/tmp/log 2>&1 || { cat /tmp/log; exit 1; }
   grep -E 'tests passed|^[0-9]+ failed$' /tmp/log | tail -n 1
   grep '^skipped: ' /tmp/log || true
 done

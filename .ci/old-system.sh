@@ -12,7 +12,7 @@ apt-get install -y --no-install-recommends strace >/tmp/log 2>&1 || { cat /tmp/l
 tar -xzf /files/knjiga-*-linux-x86_64.tar.gz -C /tmp
 program=$(echo /tmp/knjiga-*-linux-x86_64/bin/knjiga)
 for test in dialogue read-errors write-errors; do
-  KNJIGA_TOOLCHAIN=libstdc++/Linux tested bullseye-static bash "tests/$test.sh" "$program" \
+  KNJIGA_TOOLCHAIN=libstdc++/Linux KNJIGA_BITS=64 tested bullseye-static bash "tests/$test.sh" "$program" \
     >/tmp/log 2>&1 || { cat /tmp/log; exit 1; }
   echo "   $test: $(grep -v '^skipped: ' /tmp/log | tail -n 1)"
   grep '^skipped: ' /tmp/log || true
