@@ -260,7 +260,7 @@ done
 if [ "$tests" != no ]; then
   build canary --toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=arm-linux-gnueabi \
     -DKNJIGA_STATIC=ON -DCMAKE_CXX_FLAGS=-march=armv7-a -DKNJIGA_CPU=arm926
-  if ctest --test-dir build-dist/canary -R dialogue >"$tmp/log" 2>&1 ||
+  if ctest --test-dir build-dist/canary -R dialogue --output-on-failure >"$tmp/log" 2>&1 ||
      ! grep -q 'status 132, expected 0' "$tmp/log"; then
     cat "$tmp/log"
     echo "release.sh: a program for ARMv7 passed on ARMv5TE: the check on the oldest processors checks nothing" >&2
