@@ -7,8 +7,9 @@
 # again, and nothing skips. Then every other command of HACKING.md, as it
 # stands there on a line of its own between ``` lines, each in a clean
 # tree: but the lint's, which the lint stage of .ci/run runs. Then each
-# PRESET given, as PRESET=PACKAGE,PACKAGE with what it needs beyond that. Each test run says what skipped, as
-# "skipped: NAME-STEP TEST[: CASE]" (scripts/skips.sh).
+# PRESET given, as PRESET=PACKAGE,PACKAGE with what it needs beyond that.
+# Each test run says what skipped, as "skipped: NAME-STEP TEST[: CASE]"
+# (scripts/skips.sh).
 #   bash .ci/new-user.sh NAME [PRESET=PACKAGES...]
 set -euo pipefail
 . scripts/skips.sh
