@@ -63,11 +63,13 @@ bool input_is_file()
 // leaves it undefined), nor moves the offset back at exit. What every POSIX
 // C library does is tell the stream's own position, and the file's offset
 // is then set there. The flush still comes first: glibc moves the offset
-// back at exit by what stdin holds unread, which must then be nothing.
+// back at exit by what stdin holds unread, which must then be nothing; its
+// flush ignores a failed seek (ESPIPE) and keeps it, which is a failure.
 bool give_back_stdin()
 {
 #if __has_include(<unistd.h>)
-    if (std::fflush(stdin) != 0) // cppcheck-suppress fflushOnInputStream
+    errno = 0;
+    if (std::fflush(stdin) != 0 || errno == ESPIPE) // cppcheck-suppress fflushOnInputStream
         return false;
     const off_t here = ftello(stdin);
     return here != -1 && lseek(STDIN_FILENO, here, SEEK_SET) == here;

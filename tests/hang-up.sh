@@ -60,7 +60,7 @@ if how == "written":
 if how == "complete":
     os.write(master, typed)
     until(unread, "passed on what was typed")  # the terminal does so in its own time
-    run = subprocess.Popen(["strace", "-o", "/dev/null", "-qq", "-P", os.ttyname(slave),
+    run = subprocess.Popen(["strace", "-o", os.environ["STRACE_LOG"], "-qq", "-P", os.ttyname(slave),
                             "-e", "trace=read", "-e", "inject=read:delay_exit=3000000:when=1"]
                            + prog, stdin=slave, stdout=slave)
     until(lambda: not unread(), "read what was typed")
@@ -88,7 +88,7 @@ if how == "stopped":
 sys.exit(run.wait(timeout=60))
 PY
 hangup() {
-  "$python" "$tmp/hangup.py" "$@" "${prog[@]}" </dev/null >"$tmp/out" 2>"$tmp/err"
+  STRACE_LOG=$tmp/strace "$python" "$tmp/hangup.py" "$@" "${prog[@]}" </dev/null >"$tmp/out" 2>"$tmp/err"
   status=$?
 }
 
@@ -97,9 +97,11 @@ hangup written $'3 Seobe\n'
 check 'hung up before the answer is written' 1 "$prompt" 'knjiga: write error: Input/output error\n'
 
 if command -v strace >/dev/null; then
+  rm -f "$tmp/strace"
   hangup complete $'3 Seobe\n'
   check 'hangs up after the whole dialogue was typed' 1 "$prompt" \
     'knjiga: write error: Input/output error\n'
+  injected 'hangs up after the whole dialogue was typed'
 else
   skip_case "hangs up after the whole dialogue was typed: no strace"
 fi

@@ -4,6 +4,13 @@
 # (its path, behind an emulator such as wine for a cross build).
 [ $# -gt 0 ] || { echo "usage: $0 [EMULATOR...] PROGRAM" >&2; exit 99; }
 prog=("$@")
+# A program named alone runs as its build tree says: behind the emulator
+# that its "emulator" file names, one argument a line (none: natively).
+if [ $# = 1 ] && [ -s "$(dirname "$1")/emulator" ]; then
+  mapfile -t prog <"$(dirname "$1")/emulator"
+  prog+=("$1")
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
 # Which standard library and system the program was built for, as
 # "library/system" (libc++/Linux, say), and how many bits its addresses
 # have: the few answers that differ by them are stated for each. The build
@@ -45,7 +52,32 @@ stated() {
   printf '(no answer stated for %s)' "$toolchain"
 }
 
+# string_max: the longest string of the program's C++ library, which
+# string-max beside the program says, run as the program is.
+string_max() {
+  "${prog[@]:0:${#prog[@]}-1}" "$(dirname "${prog[${#prog[@]} - 1]}")/string-max"
+}
+
 windows() { [[ $toolchain == */Windows ]]; }
+
+# faulty CALL FILE FAULT: sets `faulty` to the strace command that makes
+# the system call CALL on FILE fail as FAULT says (strace's inject=CALL:FAULT),
+# logging to $tmp/strace. A native 32-bit program seeks with _llseek, and
+# qemu with lseek: a seek is named both ways.
+faulty() {
+  local calls=$1
+  [ "$calls" != lseek ] || calls='lseek,?_llseek'
+  rm -f "$tmp/strace"
+  faulty=(timeout -k 5 60 strace -o "$tmp/strace" -qq -P "$2"
+          -e "trace=$calls" -e "inject=$calls:$3")
+}
+
+# injected NAME: the case NAME fails unless strace's log shows its fault.
+injected() {
+  grep -q -e '(INJECTED)' -e '(DELAYED)' "$tmp/strace" 2>/dev/null && return
+  failures=$((failures + 1))
+  echo "FAIL: $1: the fault never reached the program"
+}
 
 # Text mode on Windows writes each line end as CR LF.
 line_ends() { if windows; then sed -z 's/\n/\r\n/g'; else cat; fi; }

@@ -51,11 +51,12 @@ if windows; then
 elif ! command -v strace >/dev/null; then
   skip_case "error at close: no strace"
 else
+  faulty close "$tmp/out" error=EDQUOT
   # shellcheck disable=SC2094 # strace only names the file
-  run 'export ASAN_OPTIONS=detect_leaks=0' strace -o /dev/null -qq -P "$tmp/out" \
-    -e trace=close -e inject=close:error=EDQUOT >"$tmp/out"
+  run 'export ASAN_OPTIONS=detect_leaks=0' "${faulty[@]}" >"$tmp/out"
   check 'output file fails at close' 1 "${prompt}Prokleta avlija\n" \
     'knjiga: write error: Disk quota exceeded\n'
+  injected 'output file fails at close'
   : >"$tmp/out"
 fi
 
