@@ -10,6 +10,7 @@
 #include <ios>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #if __has_include(<termios.h>)
@@ -184,15 +185,16 @@ int main()
         std::getline(std::cin, knjiga);
     } catch (const std::bad_alloc&) {
         die("read", std::strerror(ENOMEM));
+    } catch (const std::length_error&) { // a number longer than a string holds
+        die("read", std::strerror(EOVERFLOW));
     } catch (const std::ios::failure&) {
         die("read", read_failure());
     }
     if (std::ferror(stdin) != 0 || (std::cin.eof() && hung_up()))
         die("read", read_failure());
-    // The library stops a line that a string cannot hold (more than 1 GiB
-    // with a 32-bit libstdc++) when the string is full: the rest of the
-    // title is still unread, and answering with the part would cut it.
-    if (knjiga.size() == knjiga.max_size())
+    // getline fails when the string fills before the line ends (1 GiB with
+    // a 32-bit libstdc++): answering with the part would cut the title.
+    if (knjiga.size() == knjiga.max_size() && std::cin.fail())
         die("read", std::strerror(EOVERFLOW));
     give_back_input();
 
