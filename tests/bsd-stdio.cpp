@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Preloaded into the program (LD_PRELOAD), this gives glibc's stdio the ways
-// of the C library of FreeBSD and macOS with a stream open only for reading:
-// fflush does nothing there and returns 0, and exit leaves the file's offset
-// where the stream's buffer last read, instead of moving it back by what was
-// read ahead and not used. With KNJIGA_BSD_STDIO_SAY set, it says that it
-// was loaded, so that a test can tell that it ran with it.
+// of FreeBSD's and macOS's with a stream open only for reading. There fflush
+// does nothing and returns 0, and exit leaves the file offset alone.
+// With KNJIGA_BSD_STDIO_SAY set, it says that it was loaded.
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <unistd.h>
 
 namespace {
-// glibc's own flags of a stream (libio.h), which it no longer publishes.
+// glibc's own flag of a stream (libio.h), which it no longer publishes.
 constexpr int no_writes = 0x0008; // _IO_NO_WRITES: open only for reading
-constexpr int unbuffered = 0x0002; // _IO_UNBUFFERED: exit leaves it alone
 
 [[gnu::constructor]] void loaded()
 {
@@ -22,9 +19,9 @@ constexpr int unbuffered = 0x0002; // _IO_UNBUFFERED: exit leaves it alone
         (void)write(STDERR_FILENO, said, sizeof said - 1);
 }
 
-// Shared libraries' destructors run before glibc's exit gives the streams'
-// read-ahead back, which it does for every buffered stream.
-[[gnu::destructor]] void exiting() { stdin->_flags |= unbuffered; }
+// Shared libraries' destructors run before glibc's exit seeks each stream
+// back by its unread read-ahead. Left with none, stdin keeps its offset.
+[[gnu::destructor]] void exiting() { stdin->_IO_read_ptr = stdin->_IO_read_end; }
 } // namespace
 
 extern "C" int fflush(FILE* stream)
