@@ -63,9 +63,9 @@ if(cpu STREQUAL i686 AND CMAKE_HOST_SYSTEM_PROCESSOR STREQUAL x86_64
     return()
   endif()
 endif()
-# qemu finds the program's loader and libraries under -L: a folder of links
-# to the cross C library, as the cross packages keep 64-bit POWER's loader in
-# lib/, where its programs name lib64/. The loader looks in /lib first, so as
+# qemu finds the program's loader and libraries under -L: a folder whose
+# lib/ and lib64/ link to the cross C library's folders of those names, or
+# to its lib/ where it has no lib64/. The loader looks in /lib first, so as
 # not to take the target's C library that this machine may have for another
 # use (libc6:ppc64el, say), which need not match the cross one.
 find_program(KNJIGA_QEMU NAMES qemu-${qemu} qemu-${qemu}-static)
@@ -78,7 +78,11 @@ if(KNJIGA_QEMU)
     set(root ${CMAKE_BINARY_DIR}/qemu-root)
     file(MAKE_DIRECTORY ${root})
     foreach(lib lib lib64)
-      file(CREATE_LINK ${sysroot}/lib ${root}/${lib} SYMBOLIC)
+      if(IS_DIRECTORY ${sysroot}/${lib})
+        file(CREATE_LINK ${sysroot}/${lib} ${root}/${lib} SYMBOLIC)
+      else()
+        file(CREATE_LINK ${sysroot}/lib ${root}/${lib} SYMBOLIC)
+      endif()
     endforeach()
     list(APPEND emulator -L ${root} -E LD_LIBRARY_PATH=/lib)
   endif()
