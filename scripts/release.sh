@@ -126,7 +126,10 @@ Description: Asks for a number and a book title, and answers with one line
  large a number) up to 9.9, and Puno prevelik broj (far too large a number)
  above that. Its texts are Croatian.
 EOT
+  # dpkg-deb only clamps times newer than SOURCE_DATE_EPOCH: an older file
+  # of the work tree would keep its own.
   chmod -R u+w,go-w,a+rX "$tree"
+  find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$tree" "dist/knjiga_${version}_$arch.deb" >/dev/null
   echo "made dist/knjiga_${version}_$arch.deb"
 }
