@@ -3,9 +3,9 @@
 
     python3 scripts/mutants.py PRESET [NAME...]
 
-Each mutant below changes the source in one place (a text that must occur
-exactly once: one that no longer does is reported as stale, never passed
-over). The source tree is copied to a scratch folder, configured once with
+Each mutant below changes the source in one place: a text of code, never of
+a comment, that must occur exactly once. One that no longer does is
+reported as stale, never passed over. The source tree is copied to a scratch folder, configured once with
 the configure preset PRESET, and for each mutant built again and tested
 with ctest, which stops at the first test that fails: the mutant is then
 killed. One that builds and passes every test survived; one that does not
@@ -26,11 +26,13 @@ MUTANTS = [
     ("standard error not flushed", "(void)std::fflush(stderr);", ""),
     ("stdout's error indicator not asked", " || std::ferror(stdout) != 0", ""),
     ("line not flushed", "<< line << std::endl", "<< line << '\\n'"),
-    ("write error called read", 'die("write", std::strerror(errno));\n}\n\n// Whether standard input is a r',
-     'die("read", std::strerror(errno));\n}\n\n// Whether standard input is a r'),
+    ("write error called read", 'std::ferror(stdout) != 0)\n        die("write"',
+     'std::ferror(stdout) != 0)\n        die("read"'),
     ("any input taken for a file", "S_ISREG(input.st_mode)", "true"),
     ("no input taken for a file", "S_ISREG(input.st_mode)", "false"),
-    ("stdin not flushed first", "std::fflush(stdin) != 0", "false"),
+    ("stdin not flushed first", "std::fflush(stdin) != 0 ||", "false ||"),
+    ("errno not cleared before the flush", "    errno = 0;\n    if (std::fflush", "    if (std::fflush"),
+    ("flush's ignored seek not a failure", " || errno == ESPIPE)", ")"),
     ("stdin's position unchecked", "here != -1 && lseek", "lseek"),
     ("offset not set", "lseek(STDIN_FILENO, here, SEEK_SET) == here", "true"),
     ("stdin's position taken as 0", "const off_t here = ftello(stdin);", "const off_t here = 0;"),
@@ -65,16 +67,19 @@ MUTANTS = [
     ("two characters dropped", "std::cin.ignore(1,", "std::cin.ignore(2,"),
     ("nothing dropped", "        std::cin.ignore(1, std::char_traits<char>::eof());\n", ""),
     ("title read as a word", "std::getline(std::cin, knjiga);", "std::cin >> knjiga;"),
-    ("memory running out is an EIO", 'die("read", std::strerror(ENOMEM));\n    } catch (const std::ios',
-     'die("read", std::strerror(EIO));\n    } catch (const std::ios'),
+    ("memory running out is an EIO", 'die("read", std::strerror(ENOMEM));\n    } catch (const std::length',
+     'die("read", std::strerror(EIO));\n    } catch (const std::length'),
+    ("a long number not caught", "catch (const std::length_error&)", "catch (const std::domain_error&)"),
     ("a failed read tells errno as it is", "die(\"read\", read_failure());\n    }",
      "die(\"read\", std::strerror(errno));\n    }"),
     ("stdin's error indicator not asked", "std::ferror(stdin) != 0 || ", ""),
     ("hang-up asked without the end of input", "(std::cin.eof() && hung_up())", "hung_up()"),
-    ("read error after the read called write", 'die("read", read_failure());\n    // The library',
-     'die("write", read_failure());\n    // The library'),
-    ("a full string answered", "knjiga.size() == knjiga.max_size()", "false"),
-    ("a full string is ENOMEM", "std::strerror(EOVERFLOW)", "std::strerror(ENOMEM)"),
+    ("read error after the read called write", 'hung_up()))\n        die("read", read_failure());',
+     'hung_up()))\n        die("write", read_failure());'),
+    ("a full string answered", "knjiga.size() == knjiga.max_size() && std::cin.fail()", "false"),
+    ("a full string refused", "knjiga.max_size() && std::cin.fail()", "knjiga.max_size()"),
+    ("a full string is ENOMEM", "std::cin.fail())\n        die(\"read\", std::strerror(EOVERFLOW))",
+     "std::cin.fail())\n        die(\"read\", std::strerror(ENOMEM))"),
     ("input not given back", "    give_back_input();\n", "    if (false)\n        give_back_input();\n"),
     ("input given back after the answer", "    give_back_input();\n", "", "    close_output();",
      "    give_back_input();\n    close_output();"),
@@ -90,10 +95,11 @@ MUTANTS = [
 
 
 def apply(source, mutant):
-    """The source with the mutant's changes, or None where a text is not there once."""
+    """The source with the mutant's changes, or None where a text is not there
+    once, or takes in a comment."""
     changes = mutant[1:]
     for text, replacement in zip(changes[::2], changes[1::2]):
-        if source.count(text) != 1:
+        if source.count(text) != 1 or "//" in text:
             return None
         source = source.replace(text, replacement)
     return source
