@@ -68,6 +68,7 @@ faulty() {
   local calls=$1
   [ "$calls" != lseek ] || calls='lseek,?_llseek'
   rm -f "$tmp/strace"
+  # shellcheck disable=SC2034 # the scripts that source this use it
   faulty=(timeout -k 5 60 strace -o "$tmp/strace" -qq -P "$2"
           -e "trace=$calls" -e "inject=$calls:$3")
 }
