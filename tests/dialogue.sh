@@ -44,6 +44,10 @@ answers 'nan, which is neither small nor large' 'nan Seobe\n' \
   "$(stated 'libc++-before-19/*' 'Puno prevelik broj' '*' '')"
 answers 'subnormal number'                  '1e-310 Seobe\n' \
   "$(stated 'libstdc++/*' 'Seobe' 'libc++*' '')"
+answers 'an exponent glued to an e'         '3e1eSeobe\n' \
+  "$(stated 'libstdc++/*' 'Puno prevelik broj' 'libc++*' '')"
+answers 'a fraction glued to an e'          '3.5e0eSeobe\n' \
+  "$(stated 'libstdc++/*' 'Seobe' 'libc++*' '')"
 
 # Thresholds, compared in double precision.
 answers 'zero'                              '0 Tvrdjava\n'          'Tvrdjava'
@@ -126,7 +130,7 @@ case $bits in
     { "${prog[@]}" 2>"$tmp/err"; echo $? >"$tmp/status"; cat >"$tmp/rest"; } <"$tmp/in" |
       cmp -s - <(printf -- "$prompt"; head -c "$length" /dev/zero; echo) && said=yes || said=no
     status=$(cat "$tmp/status")
-    if [ $said = yes ]; then echo 'the prompt and the title' >"$tmp/out"; else
+    if [ "$said" = yes ]; then echo 'the prompt and the title' >"$tmp/out"; else
       : >"$tmp/out"; [ "$status" = 0 ] || printf -- "$prompt" >"$tmp/out"; fi
     if [ "$length" = "$limit" ]; then
       longest "a title as long as the longest string ($length bytes)" 0 -
@@ -162,6 +166,11 @@ leaves 'title on a line of its own'      '3\nSeobe\nnext\n'        'Seobe' 'next
 leaves 'blanks after the number'         '3  \nnext\n'              ' '     'next\n'
 leaves 'not a number: reading stopped'   '  Kuca 3\nnext\n'         ''      'Kuca 3\nnext\n'
 leaves 'not a number from the first byte'  'Kuca 3\nnext\n'           ''      'Kuca 3\nnext\n'
+# Where no number was read, the file is left where reading stopped: libc++
+# before 19 reads on over letters that could continue a number.
+leaves 'a number out of range'           '1e999 Dervis\nnext\n' 'Puno prevelik broj' ' Dervis\nnext\n'
+leaves 'not a number, letters of one'    'Dervis\nnext\n' '' \
+  "$(stated 'libc++-before-19/*' 'rvis\nnext\n' '*' 'Dervis\nnext\n')"
 leaves 'a large number, input ends'      '12'                        'Puno prevelik broj' ''
 leaves 'title at the end of the input'   '1 Seobe'                   'Seobe' ''
 # Windows reads CR LF as one line end, and the C++ library counts its place
