@@ -1,22 +1,7 @@
 #!/usr/bin/env bash
-# Makes a release into dist/: the source, then (once the source release has
-# built and passed its tests on its own) the programs for each system users
-# have, and SHA256SUMS over them all:
-#   knjiga-VERSION.tar.gz                  the source
-#   knjiga-VERSION-linux-CPU.tar.gz        fully static: any Linux on CPU, one
-#                                          for each of cmake/targets.txt
-#   knjiga_VERSION_ARCH.deb                Debian and its kin, one for each
-#                                          Debian architecture there
-#   knjiga-VERSION-windows-x86_64.zip      64-bit Windows
-# The Linux programs get Debian's hardening, and pass the test suite before
-# they are packed, under qemu on the oldest processors of their family (and
-# natively too, where they run here); with KNJIGA_RELEASE_TESTS=no they are
-# not tested, for a second
-# build that only checks that the bytes repeat. Each program is put in place
-# by cmake --install and packed once, the same wherever and by whomever it is
-# made (members sorted, owned by root, modes rw-r--r-- or rwxr-xr-x, times
-# SOURCE_DATE_EPOCH): with SOURCE_DATE_EPOCH set, by default the time of the
-# last commit, two runs give identical dist/. RELEASING.md tells the rest.
+# Makes a release into dist/, as RELEASING.md tells: the source, the
+# programs for each system, tested, and SHA256SUMS over them. With
+# KNJIGA_RELEASE_TESTS=no the programs are only built.
 # Usage: bash scripts/release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,11 +10,8 @@ export LC_ALL=C
 version=$(sed -n 's/^project(knjiga VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 tests=${KNJIGA_RELEASE_TESTS:-yes}
 
-# The Linux targets, one line each of cmake/targets.txt: the processor as
-# uname -m names it, its GNU triple, the Debian architecture and release of
-# its package (-: no package), qemu's name for it and the qemu models of its
-# oldest processors. A Debian package depends on the C library of that
-# release; riscv64 is released from Debian 13 on.
+# The Linux targets, one line each of cmake/targets.txt (its columns are
+# named there).
 mapfile -t targets < <(grep -v '^#' cmake/targets.txt | grep .)
 mirror=${KNJIGA_MIRROR:-http://deb.debian.org/debian}
 
