@@ -42,7 +42,7 @@ void say(std::string_view line)
         die("write", std::strerror(errno));
 }
 
-// Whether standard input is a regular file, whose offset must be restored.
+// Whether standard input is a regular file.
 bool input_is_file()
 {
 #if __has_include(<unistd.h>)
@@ -54,12 +54,12 @@ bool input_is_file()
 }
 
 // Restores the file offset where std::cin is stdio-backed (HACKING.md).
+// It is called with errno 0.
 // The flush drops stdin's read-ahead, so that exit has none to seek back.
 // glibc's flush ignores a failed seek (ESPIPE) and keeps it: a failure.
 bool give_back_stdin()
 {
 #if __has_include(<unistd.h>)
-    errno = 0;
     if (std::fflush(stdin) != 0 || errno == ESPIPE) // cppcheck-suppress fflushOnInputStream
         return false;
     const off_t here = ftello(stdin);
