@@ -127,11 +127,13 @@ case $bits in
     printf '3 ' >"$tmp/in"
     truncate -s $((length + 2)) "$tmp/in"
     printf '\nNEXT\n' >>"$tmp/in"
-    { "${prog[@]}" 2>"$tmp/err"; echo $? >"$tmp/status"; cat >"$tmp/rest"; } <"$tmp/in" |
-      cmp -s - <(printf -- "$prompt"; head -c "$length" /dev/zero; echo) && said=yes || said=no
-    status=$(cat "$tmp/status")
-    if [ "$said" = yes ]; then echo 'the prompt and the title' >"$tmp/out"; else
-      : >"$tmp/out"; [ "$status" = 0 ] || printf -- "$prompt" >"$tmp/out"; fi
+    { "${prog[@]}" >"$tmp/out" 2>"$tmp/err"; status=$?; cat >"$tmp/rest"; } <"$tmp/in"
+    # The title is compared here, not as a printf format.
+    if cmp -s "$tmp/out" <(printf -- "$prompt"; head -c "$length" /dev/zero; echo); then
+      echo 'the prompt and the title' >"$tmp/out"
+    elif [ "$(wc -c <"$tmp/out")" -gt 4096 ]; then
+      echo "$(wc -c <"$tmp/out") bytes, not the prompt and the title" >"$tmp/out"
+    fi
     if [ "$length" = "$limit" ]; then
       longest "a title as long as the longest string ($length bytes)" 0 -
       [ "$status" != 0 ] || [ "$(cat "$tmp/rest")" = NEXT ] ||
@@ -140,7 +142,7 @@ case $bits in
       longest "a title longer than the longest string" 1 'Value too large for defined data type'
     fi
   done
-  rm -f "$tmp/in" "$tmp/rest"
+  rm -f "$tmp/in" "$tmp/out" "$tmp/rest"
   { printf 1; head -c "$limit" /dev/zero | tr '\0' 0; printf ' T\n'; } |
     "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
   status=$?
