@@ -5,11 +5,11 @@
 
 Each mutant below changes the source in one place: a text of code, never of
 a comment, that must occur exactly once. One that no longer does is
-reported as stale, never passed over. The source tree is copied to a scratch folder, configured once with
-the configure preset PRESET, and for each mutant built again and tested
-with ctest, which stops at the first test that fails: the mutant is then
-killed. One that builds and passes every test survived; one that does not
-build is reported apart. NAMEs run only those mutants. It takes about half
+reported as stale, never passed over. The source tree is copied to a
+scratch folder, configured once with the configure preset PRESET, and for
+each mutant built again and tested with ctest, which stops at the first
+test that fails: the mutant is then killed. One that builds and passes
+every test survived; one that does not build is reported apart. NAMEs run only those mutants. It takes about half
 a minute a mutant; the last line sums up."""
 
 import os

@@ -44,6 +44,14 @@ mkdir -p dist build-dist
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
+# settle DIR: every file in DIR rw-r--r-- or rwxr-xr-x, and dated
+# SOURCE_DATE_EPOCH, however old it is in the work tree (dpkg-deb only
+# clamps newer times).
+settle() {
+  chmod -R u+w,go-w,a+rX "$1"
+  find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+}
+
 # pack DIR NAME OUT: packs the folder NAME in DIR into OUT (.tar.gz or .zip)
 # so that nothing of the folder, file system, umask or clock it was made in is
 # left in it: members sorted, owned by root, rw-r--r-- or rwxr-xr-x, every
@@ -55,8 +63,7 @@ pack() {
     tar -C "$dir" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
       --mtime="@$SOURCE_DATE_EPOCH" --mode=u+w,go-w,a+rX -cf - "$name" | gzip -9n >"$out" ;;
   *.zip)
-    chmod -R u+w,go-w,a+rX "$dir/$name"
-    find "$dir/$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    settle "$dir/$name"
     (cd "$dir" && find "$name" -type f | sort >"$tmp/list" &&
       TZ=UTC cmake -E tar cf "$OLDPWD/$out" --format=zip --files-from="$tmp/list") ;;
   esac
@@ -108,10 +115,7 @@ Description: Asks for a number and a book title, and answers with one line
  large a number) up to 9.9, and Puno prevelik broj (far too large a number)
  above that. Its texts are Croatian.
 EOT
-  # dpkg-deb only clamps times newer than SOURCE_DATE_EPOCH: an older file
-  # of the work tree would keep its own.
-  chmod -R u+w,go-w,a+rX "$tree"
-  find "$tree" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  settle "$tree"
   dpkg-deb --root-owner-group -Zxz --build "$tree" "dist/knjiga_${version}_$arch.deb" >/dev/null
   echo "made dist/knjiga_${version}_$arch.deb"
 }

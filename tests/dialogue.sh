@@ -117,31 +117,31 @@ longest() {
     check "$1" "$2" "$prompt" "knjiga: read error: $3\n"
   fi
 }
+# title LENGTH: runs the program on a file of a title of LENGTH bytes and
+# NEXT; the title is compared here, not as a printf format.
+title() {
+  printf '3 ' >"$tmp/in"
+  truncate -s $(($1 + 2)) "$tmp/in"
+  printf '\nNEXT\n' >>"$tmp/in"
+  { "${prog[@]}" >"$tmp/out" 2>"$tmp/err"; status=$?; cat >"$tmp/rest"; } <"$tmp/in"
+  if cmp -s "$tmp/out" <(printf -- "$prompt"; head -c "$1" /dev/zero; echo); then
+    echo 'the prompt and the title' >"$tmp/out"
+  elif [ "$(wc -c <"$tmp/out")" -gt 4096 ]; then
+    echo "$(wc -c <"$tmp/out") bytes, not the prompt and the title" >"$tmp/out"
+  fi
+}
 case $bits in
 32)
   limit=$(string_max)
   [[ $limit =~ ^[0-9]+$ ]] ||
     { failures=$((failures + 1)); echo "FAIL: string-max says no longest string: $limit"; finish; exit; }
   enomem='knjiga: read error: Cannot allocate memory'
-  for length in "$limit" $((limit + 1)); do
-    printf '3 ' >"$tmp/in"
-    truncate -s $((length + 2)) "$tmp/in"
-    printf '\nNEXT\n' >>"$tmp/in"
-    { "${prog[@]}" >"$tmp/out" 2>"$tmp/err"; status=$?; cat >"$tmp/rest"; } <"$tmp/in"
-    # The title is compared here, not as a printf format.
-    if cmp -s "$tmp/out" <(printf -- "$prompt"; head -c "$length" /dev/zero; echo); then
-      echo 'the prompt and the title' >"$tmp/out"
-    elif [ "$(wc -c <"$tmp/out")" -gt 4096 ]; then
-      echo "$(wc -c <"$tmp/out") bytes, not the prompt and the title" >"$tmp/out"
-    fi
-    if [ "$length" = "$limit" ]; then
-      longest "a title as long as the longest string ($length bytes)" 0 -
-      [ "$status" != 0 ] || [ "$(cat "$tmp/rest")" = NEXT ] ||
-        { failures=$((failures + 1)); echo "FAIL: the longest title: NEXT not left"; }
-    else
-      longest "a title longer than the longest string" 1 'Value too large for defined data type'
-    fi
-  done
+  title "$limit"
+  longest "a title as long as the longest string ($limit bytes)" 0 -
+  [ "$status" != 0 ] || [ "$(cat "$tmp/rest")" = NEXT ] ||
+    { failures=$((failures + 1)); echo "FAIL: the longest title: NEXT not left"; }
+  title $((limit + 1))
+  longest "a title longer than the longest string" 1 'Value too large for defined data type'
   rm -f "$tmp/in" "$tmp/out" "$tmp/rest"
   { printf 1; head -c "$limit" /dev/zero | tr '\0' 0; printf ' T\n'; } |
     "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
