@@ -18,7 +18,7 @@ mapfile -t shell < <(for f in "${files[@]}"; do
 done)
 sources=(src/knjiga.cpp)
 # The test suite's own C++ (a library it preloads) is held to the same style.
-formatted=("${sources[@]}" tests/bsd-stdio.cpp tests/string-max.cpp)
+formatted=("${sources[@]}" tests/bsd-stdio.cpp tests/closed-stdout.cpp tests/string-max.cpp)
 failed=()
 # check NAME COMMAND...: runs one checker, which fails on any finding.
 check() {

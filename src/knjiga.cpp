@@ -88,11 +88,12 @@ void give_back_input()
 }
 
 // Closes standard output and checks the close: NFS and disk quotas may
-// report a failed write only then. std::cout drops its buffer first, so
-// that nothing is flushed into the closed stream at exit.
+// report a failed write only then. std::cout and std::wcout drop their
+// buffers first: libc++ flushes both into stdout at exit (HACKING.md).
 void close_output()
 {
     std::cout.rdbuf(nullptr);
+    std::wcout.rdbuf(nullptr);
     if (std::fclose(stdout) != 0)
         die("write", std::strerror(errno));
 }
