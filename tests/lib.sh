@@ -60,17 +60,18 @@ string_max() {
 
 windows() { [[ $toolchain == */Windows ]]; }
 
-# faulty CALL FILE FAULT: sets `faulty` to the strace command that makes
-# the system call CALL on FILE fail as FAULT says (strace's inject=CALL:FAULT),
-# logging to $tmp/strace. A native 32-bit program seeks with _llseek, and
-# qemu with lseek: a seek is named both ways.
+# faulty CALL FILE FAULT [TRACED]: sets `faulty` to the strace command that
+# makes the system call CALL on FILE fail as FAULT says (strace's
+# inject=CALL:FAULT), logging it and the calls TRACED to $tmp/strace. A
+# native 32-bit program seeks with _llseek, and qemu with lseek: a seek is
+# named both ways.
 faulty() {
   local calls=$1
   [ "$calls" != lseek ] || calls='lseek,?_llseek'
   rm -f "$tmp/strace"
   # shellcheck disable=SC2034 # the scripts that source this use it
   faulty=(timeout -k 5 60 strace -o "$tmp/strace" -qq -P "$2"
-          -e "trace=$calls" -e "inject=$calls:$3")
+          -e "trace=$calls${4:+,$4}" -e "inject=$calls:$3")
 }
 
 # injected NAME: the case NAME fails unless strace's log shows its fault.
