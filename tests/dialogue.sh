@@ -103,12 +103,13 @@ longest() {
     check "$1" "$2" "$prompt" "knjiga: read error: $3\n"
   fi
 }
-# title LENGTH: runs the program on a file of a title of LENGTH bytes and
-# NEXT; the title is compared here, not as a printf format.
+# title LENGTH [END]: runs the program on a file of a title of LENGTH bytes
+# and END (a printf format; by default a line end and NEXT); the title is
+# compared here, not as a printf format.
 title() {
   printf '3 ' >"$tmp/in"
   truncate -s $(($1 + 2)) "$tmp/in"
-  printf '\nNEXT\n' >>"$tmp/in"
+  printf -- "${2-\nNEXT\n}" >>"$tmp/in"
   { "${prog[@]}" >"$tmp/out" 2>"$tmp/err"; status=$?; cat >"$tmp/rest"; } <"$tmp/in"
   if cmp -s "$tmp/out" <(printf -- "$prompt"; head -c "$1" /dev/zero; echo); then
     echo 'the prompt and the title' >"$tmp/out"
@@ -126,13 +127,21 @@ case $bits in
   longest "a title as long as the longest string ($limit bytes)" 0 -
   [ "$status" != 0 ] || [ "$(cat "$tmp/rest")" = NEXT ] ||
     { failures=$((failures + 1)); echo "FAIL: the longest title: NEXT not left"; }
+  title "$limit" ''
+  longest "a title as long as the longest string, at the end of the input" 0 -
+  [ "$status" != 0 ] || [ ! -s "$tmp/rest" ] ||
+    { failures=$((failures + 1)); echo "FAIL: the longest title at the end: input left"; }
   title $((limit + 1))
   longest "a title longer than the longest string" 1 'Value too large for defined data type'
   rm -f "$tmp/in" "$tmp/out" "$tmp/rest"
   { printf 1; head -c "$limit" /dev/zero | tr '\0' 0; printf ' T\n'; } |
     "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
   status=$?
-  longest 'a number longer than the longest string' 1 'Value too large for defined data type' ;;
+  longest 'a number longer than the longest string' 1 'Value too large for defined data type'
+  # Zeros in front of a number do not count.
+  { head -c $((limit + 1)) /dev/zero | tr '\0' 0; printf '3 T\n'; } | "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
+  status=$?
+  check 'zeros in front of a number, more than the longest string' 0 "${prompt}T\n" '' ;;
 64) ;;
 *) failures=$((failures + 1)); echo "FAIL: no width of an address stated for the program" ;;
 esac
