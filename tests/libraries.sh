@@ -55,12 +55,12 @@ for row in "${rows[@]}"; do
     typed=$((typed + 1)) ;;
   letters/ends | letters/spoils)
     if [ "$first" = 'any other' ]; then
-      set -- $(printf '%s\n' {a..z} {A..Z} | grep -vxF -f <(tr ' ' '\n' <<<"$named" | grep .))
+      mapfile -t each < <(printf '%s\n' {a..z} {A..Z} | grep -vxF -f <(tr ' ' '\n' <<<"$named" | grep .))
     else
-      set -- $first
+      read -ra each <<<"$first"
     fi
     answer=$( [ "$cell" = ends ] && echo Seobe)
-    for letter; do
+    for letter in "${each[@]}"; do
       feed "3${letter}Seobe\n"
       check "3${letter}Seobe: the $letter $cell the number" 0 "$prompt$answer\n" ''
       letters=$((letters + 1))
@@ -68,7 +68,9 @@ for row in "${rows[@]}"; do
   *) failures=$((failures + 1)); echo "FAIL: $kind $first: no known answer: $cell" ;;
   esac
 done
-[ "$typed" -gt 0 ] && [ "$letters" -gt 0 ] ||
-  { failures=$((failures + 1)); echo "FAIL: the page gave $typed typed rows and $letters letters"; }
+if [ "$typed" = 0 ] || [ "$letters" = 0 ]; then
+  failures=$((failures + 1))
+  echo "FAIL: the page gave $typed typed rows and $letters letters"
+fi
 echo "from the page, for $column: $typed typed rows, $letters letters"
 finish

@@ -1,34 +1,58 @@
 #!/usr/bin/env bash
-# The armhf package's preinst, run as dpkg runs it before an install, on
-# each kind of processor as uname -m names it: it refuses those older than
-# ARMv7 (Raspberry Pi Zero and 1), saying which file to take, and takes the
-# others, a 64-bit kernel's included; an upgrade as an install.
-#   bash tests/preinst.sh PREINST
-[ $# -eq 1 ] || { echo "usage: $0 PREINST" >&2; exit 99; }
-preinst=$1
+# Each package's preinst, scripts/ARCH.preinst, run as dpkg runs it before an
+# install, on each processor as uname -m names it. Its "# refuses:" and
+# "# takes:" lines name them, and neither may be empty: it must refuse the
+# first, saying which archive of cmake/targets.txt to take instead, and take
+# the second. An upgrade is an install; an abort-upgrade is always taken.
+#   bash tests/preinst.sh [PREINST...]    (by default every scripts/*.preinst)
+here=$(dirname "$0")/..
+[ $# -gt 0 ] || set -- "$here"/scripts/*.preinst
+[ -f "$1" ] || { echo "FAIL: no preinst: $*"; exit 1; }
 tmp=$(mktemp -d) || exit 99
 trap 'rm -rf "$tmp"' EXIT
 failures=0
-for case in 'install armv6l 1' 'upgrade armv6l 1' 'install armv5tel 1' 'install armv7l 0' \
-            'install armv8l 0' 'install aarch64 0' 'abort-upgrade armv6l 0'; do
-  read -r action machine want <<<"$case"
-  printf '#!/bin/sh\necho %s\n' "$machine" >"$tmp/uname"
+# The archives the release makes for Linux, one per target.
+archives=$(grep -v '^#' "$here/cmake/targets.txt" | awk 'NF { printf "|%s", $1 }')
+archives="knjiga-@VERSION@-linux-(${archives#|})\\.tar\\.gz instead"
+
+# run PREINST ACTION MACHINE WANT: runs it as dpkg would on MACHINE.
+run() {
+  local said ok=
+  printf '#!/bin/sh\necho %s\n' "$3" >"$tmp/uname"
   chmod +x "$tmp/uname"
-  PATH=$tmp:$PATH sh "$preinst" "$action" >"$tmp/out" 2>"$tmp/err"
+  PATH=$tmp:$PATH sh "$1" "$2" >"$tmp/out" 2>"$tmp/err"
   status=$?
   said=$(cat "$tmp/out" "$tmp/err")
-  if [ "$want" = 1 ]; then
-    ok=$([ $status = 1 ] && [ ! -s "$tmp/out" ] && grep -q "processor is $machine:" "$tmp/err" &&
-         grep -q -- '-linux-armv5te\.tar\.gz instead' "$tmp/err" && echo yes)
+  if [ "$4" = refuse ]; then
+    [ $status = 1 ] && [ ! -s "$tmp/out" ] && grep -q "processor is $3:" "$tmp/err" &&
+      grep -Eq -- "$archives" "$tmp/err" && ok=yes
   else
-    ok=$([ $status = 0 ] && [ -z "$said" ] && echo yes)
+    [ $status = 0 ] && [ -z "$said" ] && ok=yes
   fi
-  if [ "$ok" = yes ]; then
-    echo "ok: preinst $action on $machine: status $status"
+  if [ -n "$ok" ]; then
+    echo "ok: $(basename "$1") $2 on $3: it must $4 it, and does"
   else
     failures=$((failures + 1))
-    echo "FAIL: preinst $action on $machine: status $status, expected $want: $said"
+    echo "FAIL: $(basename "$1") $2 on $3: it must $4 it: status $status: $said"
   fi
+}
+
+for preinst; do
+  refused=$(sed -n 's/^# refuses: *//p' "$preinst")
+  taken=$(sed -n 's/^# takes: *//p' "$preinst")
+  if [ -z "$refused" ] || [ -z "$taken" ]; then
+    failures=$((failures + 1))
+    echo "FAIL: $preinst names no processors that it refuses, or none that it takes"
+    continue
+  fi
+  for machine in $refused; do
+    run "$preinst" install "$machine" refuse
+    run "$preinst" upgrade "$machine" refuse
+    run "$preinst" abort-upgrade "$machine" take
+  done
+  for machine in $taken; do
+    run "$preinst" install "$machine" take
+  done
 done
 echo "$failures failed"
 [ $failures -eq 0 ]
