@@ -2,8 +2,8 @@
 # The lint checks, each of which must find nothing: clang-format (the
 # source's style, .clang-format), clang-tidy (.clang-tidy), cppcheck, and
 # for every shell script shellcheck (.shellcheckrc), for every file codespell
-# (.codespellrc); and that CMakePresets.json has a preset for each target of
-# cmake/targets.txt. CI runs it; so do `cmake --build --preset lint` and
+# (.codespellrc); and that CMakePresets.json and the README's install table
+# follow cmake/targets.txt. CI runs it; so do `cmake --build --preset lint` and
 # `bash scripts/lint.sh`.
 # Debian and Ubuntu: apt-get install clang-format clang-tidy cppcheck shellcheck codespell
 set -euo pipefail
@@ -65,5 +65,33 @@ sys.exit(1 if found else 0)
 EOT
 }
 check presets presets
+# The README's install table follows it too: a row for each target, naming
+# its static archive and, where it has one, its Debian package, and the
+# Debian release that package needs where that is not 12; and no other.
+# (scripts/release.sh checks the kernel column against each program.)
+install_table() {
+  python3 - <<'EOT'
+import re, sys
+targets = [l.split() for l in open("cmake/targets.txt") if l.strip() and not l.startswith("#")]
+rows = [l for l in open("README.md") if "-linux-" in l and l.startswith("|")]
+debian = {"bookworm": None, "trixie": "13", "forky": "14"}
+found = []
+for name, _, arch, _, _, suite in targets:
+    row = [r for r in rows if "`knjiga-VERSION-linux-%s.tar.gz`" % name in r]
+    if len(row) != 1:
+        found.append("%d rows for %s" % (len(row), name))
+        continue
+    package = re.search(r"`knjiga_VERSION_([a-z0-9]+)\.deb`( \(Debian (\d+)\))?", row[0])
+    said = package and (package.group(1), package.group(3))
+    due = (arch, debian.get(suite, suite)) if arch != "-" else None
+    if said != due:
+        found.append("%s: the row says package %s, the list %s" % (name, said, due))
+if len(rows) != len(targets):
+    found.append("%d rows for %d targets" % (len(rows), len(targets)))
+print("\n".join("README.md's install table: " + f for f in found))
+sys.exit(1 if found else 0)
+EOT
+}
+check install-table install_table
 check codespell codespell "${files[@]}"
 [ ${#failed[@]} -eq 0 ] || { echo "lint: findings from ${failed[*]}" >&2; exit 1; }

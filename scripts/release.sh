@@ -233,6 +233,12 @@ for target in "${targets[@]}"; do
   # Nothing for the system to load: no NEEDED entry, no interpreter.
   ! readelf -dl "build-dist/linux-$cpu/knjiga" | grep -E 'NEEDED|INTERP' ||
     { echo "release.sh: the linux-$cpu program is not static" >&2; exit 1; }
+  # The oldest kernel that its C library takes, as the program's ABI note
+  # says, is the one that the README's install table names in its row.
+  kernel=$(readelf -n "build-dist/linux-$cpu/knjiga" | sed -n 's/.*OS: Linux, ABI: \([0-9.]*\)$/\1/p')
+  said=$(grep -F "\`knjiga-VERSION-linux-$cpu.tar.gz\`" README.md | awk -F '|' '{ print $(NF - 1) }' | xargs)
+  [ "$kernel" = "$said.0" ] ||
+    { echo "release.sh: the linux-$cpu program needs Linux $kernel, the README says $said" >&2; exit 1; }
   archive "linux-$cpu" "dist/knjiga-$version-linux-$cpu.tar.gz"
 
   [ "$arch" != - ] || continue
