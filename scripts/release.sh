@@ -6,6 +6,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
+# A release is one commit: a change that git does not hold, or a file that
+# it does not track, would make a release that no commit describes.
+if ! changed=$(git status --porcelain 2>&1) || [ -n "$changed" ]; then
+  echo "release.sh: the work tree is not its last commit, and a release must be one commit:" >&2
+  echo "$changed" >&2
+  exit 1
+fi
 . scripts/skips.sh
 version=$(sed -n 's/^project(knjiga VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 tests=${KNJIGA_RELEASE_TESTS:-yes}
