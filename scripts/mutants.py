@@ -44,6 +44,7 @@ MUTANTS = [
     ("failed give-back never reported", "if (input_is_file())\n        die", "if (false && input_is_file())\n        die"),
     ("failed give-back always reported", "if (input_is_file())\n        die", "if (true || input_is_file())\n        die"),
     ("stream keeps its buffer at close", "std::cout.rdbuf(nullptr);", ""),
+    ("wide stream keeps its buffer at close", "std::wcout.rdbuf(nullptr);", ""),
     ("close unchecked", "if (std::fclose(stdout) != 0)", "if (std::fclose(stdout) != 0 && false)"),
     ("output not closed", "    close_output();\n}", "    if (false)\n        close_output();\n}"),
     ("any tcgetattr failure is a hang-up", "!= 0 && errno == EIO;", "!= 0;"),
