@@ -3,8 +3,8 @@
 // stdout made after stdout's fclose, which the C standard leaves undefined.
 // The call is not passed on. Each report, and the close itself, is one line
 // on standard error, so that a run shows what reached the closed stream.
-// <cstdio> is not included: its declarations differ in their exception
-// specifications from the definitions below.
+// <cstdio> is not included: it declares some of these functions noexcept,
+// and the definitions below would then not match.
 #include <cstdarg>
 #include <cstring>
 #include <dlfcn.h>
