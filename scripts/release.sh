@@ -146,11 +146,35 @@ build() {
   local name=$1
   shift
   if ! { cmake -S . -B "build-dist/$name" -DCMAKE_BUILD_TYPE=Release "$@" &&
-         cmake --build "build-dist/$name"; } >"$tmp/log" 2>&1; then
-    cat "$tmp/log"
+         cmake --build "build-dist/$name"; } >"$tmp/build-$name.log" 2>&1; then
+    cat "$tmp/build-$name.log"
     echo "release.sh: the $name build failed" >&2
     exit 1
   fi
+}
+
+# The builds and the test runs are jobs, as many at once as there are
+# cores. job NAME COMMAND...: starts COMMAND, its output kept in
+# $tmp/jobs/NAME. wait_jobs: waits for every job, shows each one's output in
+# the order they were started, and stops the release if any failed.
+mkdir "$tmp/jobs"
+started=()
+job() {
+  local name=$1
+  shift
+  while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+  { if ("$@") >"$tmp/jobs/$name" 2>&1; then echo 0; else echo 1; fi >"$tmp/jobs/$name.status"; } &
+  started+=("$name")
+}
+wait_jobs() {
+  local name failed=()
+  wait
+  for name in "${started[@]}"; do
+    cat "$tmp/jobs/$name"
+    [ "$(cat "$tmp/jobs/$name.status")" = 0 ] || failed+=("$name")
+  done
+  started=()
+  [ ${#failed[@]} = 0 ] || { echo "release.sh: failed: ${failed[*]}" >&2; exit 1; }
 }
 
 # The source release, and the distcheck: what git tracks, packed; unpacked
@@ -162,7 +186,7 @@ pack "$tmp/source" "knjiga-$version" "dist/knjiga-$version.tar.gz"
 rm -rf "$tmp/source"
 tar -xzf "dist/knjiga-$version.tar.gz" -C "$tmp"
 (cd "$tmp/knjiga-$version" && cmake -B "$tmp/build" && cmake --build "$tmp/build" &&
-  { [ "$tests" = no ] || tested distcheck ctest --test-dir "$tmp/build" --output-on-failure; }) \
+  { [ "$tests" = no ] || tested distcheck ctest --test-dir "$tmp/build" -j 2 --output-on-failure; }) \
   >"$tmp/log" 2>&1 ||
   { cat "$tmp/log"; echo "release.sh: the source release failed on its own" >&2; exit 1; }
 grep '^skipped: ' "$tmp/log" || true
@@ -193,50 +217,86 @@ libc() {
   dpkg-deb -R "$apt"/libc6_*.deb "$tmp/libc6-$arch"
 }
 
-# The programs. The static ones, and each Debian package's, pass the test
-# suite first: on each of the oldest processors that the list names for
-# the target, as qemu models them (the build configured again for each, as
-# cmake/linux-cross.cmake says), and natively too where this machine runs
-# them, as only there the tests that no emulator takes run.
+# The programs: for each target a static one, and one for its Debian
+# package where it has one; then the Windows program.
 hardened=(-DKNJIGA_HARDENING=ON -DKNJIGA_WARNINGS=ON)
 for target in "${targets[@]}"; do
   read -r cpu triple arch qemu oldest suite <<<"$target"
   cross=(--toolchain cmake/linux-cross.cmake "-DKNJIGA_TARGET=$triple")
-  build "linux-$cpu" "${cross[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
+  job "build-linux-$cpu" build "linux-$cpu" "${cross[@]}" "${hardened[@]}" -DKNJIGA_STATIC=ON
+  [ "$arch" = - ] || job "build-deb-$arch" build "deb-$arch" "${cross[@]}" "${hardened[@]}"
+done
+job build-windows build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON \
+  -DBUILD_TESTING=OFF
+wait_jobs
+
+# test_program NAME MODEL...: the program of build-dist/NAME passes the
+# test suite as each MODEL: native, as this machine's processor; qemu,
+# qemu's own; else a qemu model, for which the build is configured again
+# (cmake/linux-cross.cmake). The cases whose answer no processor can change
+# (the longest test) run on the first only (HACKING.md).
+test_program() {
+  local name=$1 model only=()
+  shift
+  for model; do
+    if [ "$model" = qemu ]; then
+      [ -s "build-dist/$name/emulator" ] ||
+        { echo "release.sh: nothing here runs the $name program as qemu's processor" >&2; return 1; }
+    elif [ "$model" != native ]; then
+      cmake -B "build-dist/$name" "-DKNJIGA_CPU=$model" >"$tmp/$name.log" 2>&1 ||
+        { cat "$tmp/$name.log"; return 1; }
+      grep -qx -- "-cpu" "build-dist/$name/emulator" ||
+        { echo "release.sh: the $name program would not run as $model" >&2; return 1; }
+    fi
+    tested "release-$name-$model" ctest --test-dir "build-dist/$name" -j 2 "${only[@]}" \
+      >"$tmp/$name.log" 2>&1 ||
+      { cat "$tmp/$name.log"; echo "release.sh: the $name program failed its tests on $model" >&2; return 1; }
+    ! grep -q ' - program (Skipped)' "$tmp/$name.log" ||
+      { echo "release.sh: nothing here runs the $name program" >&2; return 1; }
+    echo "tested the $name program on $model: $(grep 'tests passed' "$tmp/$name.log")"
+    grep '^skipped: ' "$tmp/$name.log" || true
+    only=(-E '^longest$')
+  done
+}
+
+# The static programs, and each Debian package's, pass the test suite on
+# each of the oldest processors that the list names for the target, as
+# qemu models them, and natively too where this machine runs them, as only
+# there the tests that no emulator takes run.
+for target in "${targets[@]}"; do
+  read -r cpu triple arch qemu oldest suite <<<"$target"
   programs=("linux-$cpu")
-  if [ "$arch" != - ]; then
-    build "deb-$arch" "${cross[@]}" "${hardened[@]}"
-    programs+=("deb-$arch")
-  fi
+  [ "$arch" = - ] || programs+=("deb-$arch")
   for name in "${programs[@]}"; do
     if [ "$tests" = no ]; then
       echo "built the $name program (not tested: KNJIGA_RELEASE_TESTS=no)"
       continue
     fi
-    # native: as this machine's processor; qemu: qemu's own, where it
-    # models none of the oldest.
     cpus=()
     [ -s "build-dist/$name/emulator" ] || cpus=(native)
     IFS=, read -ra models <<<"${oldest/#-/qemu}"
-    for model in "${cpus[@]}" "${models[@]}"; do
-      if [ "$model" = qemu ]; then
-        [ -s "build-dist/$name/emulator" ] ||
-          { echo "release.sh: nothing here runs the $name program as qemu's processor" >&2; exit 1; }
-      elif [ "$model" != native ]; then
-        cmake -B "build-dist/$name" "-DKNJIGA_CPU=$model" >"$tmp/log" 2>&1 ||
-          { cat "$tmp/log"; exit 1; }
-        grep -qx -- "-cpu" "build-dist/$name/emulator" ||
-          { echo "release.sh: the $name program would not run as $model" >&2; exit 1; }
-      fi
-      tested "release-$name-$model" ctest --test-dir "build-dist/$name" >"$tmp/log" 2>&1 ||
-        { cat "$tmp/log"; echo "release.sh: the $name program failed its tests on $model" >&2; exit 1; }
-      ! grep -q ' - program (Skipped)' "$tmp/log" ||
-        { echo "release.sh: nothing here runs the $name program" >&2; exit 1; }
-      echo "tested the $name program on $model: $(grep 'tests passed' "$tmp/log")"
-      grep '^skipped: ' "$tmp/log" || true
-    done
+    job "test-$name" test_program "$name" "${cpus[@]}" "${models[@]}"
   done
+done
+# The check on the oldest processors can fail: a program built for more than
+# its family's oldest processor (here ARMv7's instructions in the ARMv5TE
+# program) must fail the dialogues there.
+canary() {
+  build canary --toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=arm-linux-gnueabi \
+    -DKNJIGA_STATIC=ON -DCMAKE_CXX_FLAGS=-march=armv7-a -DKNJIGA_CPU=arm926
+  if ctest --test-dir build-dist/canary -R dialogue --output-on-failure >"$tmp/canary.log" 2>&1 ||
+     ! grep -q 'status 132, expected 0' "$tmp/canary.log"; then
+    cat "$tmp/canary.log"
+    echo "release.sh: a program for ARMv7 passed on ARMv5TE: the check on the oldest processors checks nothing" >&2
+    return 1
+  fi
+  echo "canary: a program built for ARMv7 fails the dialogues on ARMv5TE (Illegal instruction)"
+}
+[ "$tests" = no ] || job canary canary
+wait_jobs
 
+for target in "${targets[@]}"; do
+  read -r cpu triple arch qemu oldest suite <<<"$target"
   # Nothing for the system to load: no NEEDED entry, no interpreter.
   ! readelf -dl "build-dist/linux-$cpu/knjiga" | grep -E 'NEEDED|INTERP' ||
     { echo "release.sh: the linux-$cpu program is not static" >&2; exit 1; }
@@ -256,22 +316,6 @@ for target in "${targets[@]}"; do
     >"$tmp/log" 2>/dev/null || { cat "$tmp/log"; exit 1; }
   ! grep hardening "$tmp/log" || { echo "release.sh: the $arch program lacks hardening" >&2; exit 1; }
 done
-# The check on the oldest processors can fail: a program built for more than
-# its family's oldest processor (here ARMv7's instructions in the ARMv5TE
-# program) must fail the dialogues there.
-if [ "$tests" != no ]; then
-  build canary --toolchain cmake/linux-cross.cmake -DKNJIGA_TARGET=arm-linux-gnueabi \
-    -DKNJIGA_STATIC=ON -DCMAKE_CXX_FLAGS=-march=armv7-a -DKNJIGA_CPU=arm926
-  if ctest --test-dir build-dist/canary -R dialogue --output-on-failure >"$tmp/log" 2>&1 ||
-     ! grep -q 'status 132, expected 0' "$tmp/log"; then
-    cat "$tmp/log"
-    echo "release.sh: a program for ARMv7 passed on ARMv5TE: the check on the oldest processors checks nothing" >&2
-    exit 1
-  fi
-  echo "canary: a program built for ARMv7 fails the dialogues on ARMv5TE (Illegal instruction)"
-fi
-
-build windows-x86_64 --toolchain cmake/mingw-w64.cmake -DKNJIGA_WARNINGS=ON -DBUILD_TESTING=OFF
 archive windows-x86_64 "dist/knjiga-$version-windows-x86_64.zip"
 # The Windows program loads at a random address, anywhere in 64 bits, and
 # runs no data as code.
