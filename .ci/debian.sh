@@ -59,7 +59,7 @@ for m in /proc /sys /dev /dev/pts "$cache/$suite-apt"; do
 done
 # A mirror that cannot be reached is no failure of the project's (status 77).
 chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" bash -euo pipefail -c "cd /src
+  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" CTEST_PARALLEL_LEVEL="$(nproc)" bash -euo pipefail -c "cd /src
     if ! apt-get update >/tmp/log 2>&1 || grep -q '^[WE]: Failed to fetch' /tmp/log; then
       cat /tmp/log; echo 'SKIP: the mirror cannot be reached'; exit 77
     fi
