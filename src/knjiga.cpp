@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +155,12 @@ int main()
     std::cin.exceptions(std::ios::badbit);
     try {
         std::cin >> broj;
+        // libc++ before 19 reads nan as a number, which is no answer:
+        // it is taken as input that is not a number, as elsewhere.
+        if (std::isnan(broj)) {
+            broj = 0.0;
+            std::cin.setstate(std::ios::failbit);
+        }
         std::cin.ignore(1, std::char_traits<char>::eof());
         std::getline(std::cin, knjiga);
     } catch (const std::bad_alloc&) {
