@@ -21,6 +21,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -70,6 +74,34 @@ bool give_back_stdin()
 #endif
 }
 
+#ifdef _WIN32
+// Windows reads a file in text mode, where CR LF is one line end. The C++
+// library counts its read-ahead in characters: each CR LF among them is
+// one byte more to step back (HACKING.md). Past a Ctrl-Z, which ends the
+// text, the file stays past all that was read.
+std::streampos text_position(std::streampos here)
+{
+    const int in = _fileno(stdin);
+    const __int64 end = _lseeki64(in, 0, SEEK_CUR);
+    const __int64 unread = end - std::streamoff(here);
+    if (end == -1 || unread <= 0)
+        return here;
+    std::string raw(static_cast<std::size_t>(std::min(2 * unread, end)), '\0');
+    const int mode = _setmode(in, _O_BINARY);
+    const auto size = static_cast<unsigned>(raw.size());
+    const bool read = mode != -1 && _lseeki64(in, end - size, SEEK_SET) != -1
+        && _read(in, raw.data(), size) == static_cast<int>(size);
+    if (mode != -1)
+        (void)_setmode(in, mode);
+    if (!read || raw.find('\x1a') != std::string::npos)
+        return here;
+    std::size_t bytes = raw.size();
+    for (__int64 chars = 0; chars < unread && bytes > 0; ++chars)
+        bytes -= bytes >= 2 && raw[bytes - 1] == '\n' && raw[bytes - 2] == '\r' ? 2 : 1;
+    return std::streampos(end - static_cast<__int64>(raw.size() - bytes));
+}
+#endif
+
 // Seeks standard input back to where the dialogue stopped, for the next
 // reader of the same open file. Where that fails on a file, the next reader
 // would lose input or read it twice: a read error.
@@ -78,7 +110,11 @@ void give_back_input()
     const std::streampos failed(std::streamoff(-1));
     std::streambuf& input = *std::cin.rdbuf();
     errno = 0;
-    const std::streampos here = input.pubseekoff(0, std::ios::cur, std::ios::in);
+    std::streampos here = input.pubseekoff(0, std::ios::cur, std::ios::in);
+#ifdef _WIN32
+    if (here != failed)
+        here = text_position(here);
+#endif
     // A stdio-backed buffer cannot seek, and fails without setting errno.
     if (here != failed ? input.pubseekpos(here, std::ios::in) == here
                        : errno == 0 && give_back_stdin())
