@@ -20,6 +20,6 @@ check 'answer to a file, input from a pipe' 0 "${prompt}Seobe\n" "$said"
 printf '7 Dervis\n' >"$tmp/in"
 LD_PRELOAD=$library "${prog[@]}" <"$tmp/in" 2>"$tmp/err" | cat >"$tmp/out"
 status=${PIPESTATUS[0]}
-check 'complaint to a pipe, input from a file' 0 "${prompt}Prevelik broj\n" "$said"
+check 'complaint to a pipe, input from a file' 0 "${prompt}$too_large\n" "$said"
 
 finish

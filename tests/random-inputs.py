@@ -19,34 +19,19 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 from decimal import Decimal
 
-
-def program(args):
-    """The command that runs the program, as tests/lib.sh makes it: a
-    program named alone runs behind the emulator its build tree names."""
-    emulator = os.path.join(os.path.dirname(args[0]), "emulator")
-    if len(args) == 1 and os.path.isfile(emulator) and os.path.getsize(emulator):
-        with open(emulator) as lines:
-            return lines.read().splitlines() + args
-    return args
+import facts
 
 
-def toolchain(prog):
-    """What the program was built for, as tests/lib.sh finds it."""
-    if "KNJIGA_TOOLCHAIN" in os.environ:
-        return os.environ["KNJIGA_TOOLCHAIN"]
-    try:
-        with open(os.path.join(os.path.dirname(prog[-1]), "toolchain")) as built:
-            return built.readline().strip()
-    except OSError:
-        return "unknown/unknown"
-
-
-PROG = program(sys.argv[1:])
-WINDOWS = toolchain(PROG).endswith("/Windows")
+PROG = facts.program(sys.argv[1:])
+WINDOWS = facts.toolchain(PROG).endswith("/Windows")
 # Text mode on Windows writes each line end as CR LF.
 EOL = b"\r\n" if WINDOWS else b"\n"
-PROMPT = b"Unesize broj te zatim naziv knjige: " + EOL
-TOO_LARGE, FAR_TOO_LARGE = b"Prevelik broj", b"Puno prevelik broj"
+# The prompt and the answers, as the manual page tells them: each row an
+# answer (None: the title) and the largest number it is given for.
+_PROMPT, ROWS = facts.page_answers()
+PROMPT = _PROMPT + EOL
+COMPLAINTS = [answer for answer, _, _ in ROWS if answer]
+LIMITS = [highest for _, _, highest in ROWS if highest is not None]
 BYTES = b"az AZ\t\r\0\x7f\xc4\x87\xff0123456789.,-+eE"
 # Blanks that a number may follow; letters that some library reads as part
 # of a number (the manual page's table), and the smallest normal double.
@@ -92,19 +77,18 @@ def model(data):
         return None
     number = float(text)
     if math.isinf(number):  # too large for a double: the title is not read
-        return (FAR_TOO_LARGE if number > 0 else b""), data[i:]
+        return (COMPLAINTS[-1] if number > 0 else b""), data[i:]
     end = data.find(b"\n", i + 1)
     title, rest = (data[i + 1:], b"") if end < 0 else (data[i + 1:end], data[end + 1:])
-    if number <= 5.5:
-        return title, rest
-    return (TOO_LARGE if number <= 9.9 else FAR_TOO_LARGE), rest
+    answer = next(a for a, _, highest in ROWS if highest is None or number <= highest)
+    return answer or title, rest
 
 
 def near(rng):
-    """A number within a few doubles of 5.5 or 9.9, or halfway between two
+    """A number within a few doubles of a limit, or halfway between two
     of them (a tie, which rounds to the even one), or just off halfway, in
     one of several notations."""
-    x = rng.choice([5.5, 9.9])
+    x = rng.choice(LIMITS)
     for _ in range(rng.randint(0, 3)):
         x = math.nextafter(x, rng.choice([0, 20]))
     exact = Decimal(x)
@@ -121,7 +105,7 @@ def near(rng):
 
 def number(rng):
     return rng.choice([
-        b"5.5", b"9.9", b"-0", b"1e999", b"-1e400", b"nan", b"inf", b"0x10", b".", b"-",
+        *(b"%r" % limit for limit in LIMITS), b"-0", b"1e999", b"-1e400", b"nan", b"inf", b"0x10", b".", b"-",
         b"+.5e1", b"1e", b"1e+", b"5.", b"1e-400",
         b"%d" % rng.randint(-20, 20),
         b"%.*f" % (rng.randint(0, 17), rng.uniform(-1, 12)),
@@ -186,7 +170,7 @@ def fault(data, from_file):
     if not out.startswith(PROMPT) or not out.endswith(EOL) or b"\n" in answer:
         return "output %r is not the prompt and one line" % out[:300], due
     if due is None:
-        if answer not in (TOO_LARGE, FAR_TOO_LARGE) and answer not in data:
+        if answer not in COMPLAINTS and answer not in data:
             return "answer %r is neither a complaint nor from the input" % answer[:300], due
     elif answer != due[0]:
         return "answer %r, expected %r" % (answer[:300], due[0][:300]), due

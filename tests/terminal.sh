@@ -29,7 +29,7 @@ session() {
   shift 2
   sessions=$((sessions + 1))
   tm new-session -d -x 72 -y 12 "$(printf '%q ' "${prog[@]}"); echo \"[exit \$?]\"; sleep 60"
-  wait_for '^Unesize'
+  wait_for "^${prompt%% *}"
   tm send-keys "$@"
   wait_for '^\[exit [0-9]*\]$'
   # Blanks at the ends of the screen's lines are not told apart from the
@@ -46,7 +46,7 @@ session() {
 
 session 'number, Enter, title, Enter' "${prompt}3\nNa Drini cuprija\nNa Drini cuprija\n" \
   3 Enter 'Na Drini cuprija' Enter
-session 'number and title on one line' "${prompt}7 Na Drini cuprija\nPrevelik broj\n" \
+session 'number and title on one line' "${prompt}7 Na Drini cuprija\n$too_large\n" \
   '7 Na Drini cuprija' Enter
 session 'Ctrl-D at the prompt' "${prompt}\n" C-d
 session 'Ctrl-D instead of a title' "${prompt}4\n\n" 4 Enter C-d
