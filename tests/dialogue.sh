@@ -56,6 +56,7 @@ answers 'CR before CR LF'                   '3 Seobe\r\r\n' \
   "$(stated '*/Windows' 'Seobe\r' '*' 'Seobe\r\r')"
 answers 'CR at the end of the input'        '3 Seobe\r'           'Seobe\r'
 answers 'UTF-8'                             '1 Na Drini \304\207uprija\n' 'Na Drini \304\207uprija'
+answers 'a character of two bytes after the number' '3\304\215ovjek\n' '\215ovjek'
 answers 'bytes that are not UTF-8'          '1 \377\376\200\n'      '\377\376\200'
 answers 'only the first line is the title'  '1 Seobe\nKnjiga druga\n' 'Seobe'
 
