@@ -118,9 +118,9 @@ Section: misc
 Priority: optional
 Description: Asks for a number and a book title, and answers with one line
  knjiga asks for a number and the title of a book, and answers with one
- line: the title itself when the number is at most 5.5, Prevelik broj (too
- large a number) up to 9.9, and Puno prevelik broj (far too large a number)
- above that. Its texts are Croatian.
+ line: the title itself when the number is small enough, else one of two
+ complaints that the number is too large. Its texts are Croatian; its
+ manual page tells the limits.
 EOT
   settle "$tree"
   dpkg-deb --root-owner-group -Zxz --build "$tree" "dist/knjiga_${version}_$arch.deb" >/dev/null
@@ -326,6 +326,9 @@ for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
 done
 
 # Each packaged Linux program, as a user unpacks it, holds a dialogue.
+longest=$(tr '\n' ' ' <man/knjiga.1.in |
+  sed -n "s/.* \([0-9]*\) bytes for a 32-bit program built with g++ 12, as the release's are.*/\1/p")
+[ -n "$longest" ] || { echo "release.sh: the manual page names no longest title" >&2; exit 1; }
 for package in dist/*.deb dist/*-linux-*.tar.gz; do
   rm -rf "$tmp/unpacked" && mkdir "$tmp/unpacked"
   case $package in
@@ -335,14 +338,26 @@ for package in dist/*.deb dist/*-linux-*.tar.gz; do
   run=$(find "$tmp/unpacked" -path '*/bin/knjiga')
   for target in "${targets[@]}"; do
     read -r cpu triple arch qemu oldest suite <<<"$target"
-    case $package in *-linux-$cpu.tar.gz | *_$arch.deb) break ;; esac
+    case $package in
+    *-linux-$cpu.tar.gz) name=linux-$cpu; break ;;
+    *_$arch.deb) name=deb-$arch; break ;;
+    esac
   done
-  # As the tests last ran the program built for it: behind the emulator that
-  # cmake/linux-cross.cmake chose, as the last of its oldest processors.
-  mapfile -t emulator <"build-dist/linux-$cpu/emulator"
+  # It answers as the program that passed the tests, run as they last ran
+  # it: behind the emulator that cmake/linux-cross.cmake chose, as the last
+  # of its oldest processors.
+  mapfile -t emulator <"build-dist/$name/emulator"
   answer=$(printf '3 Seobe\n' | "${emulator[@]}" "$run" | od -An -c)
-  [ "$answer" = "$(printf 'Unesize broj te zatim naziv knjige: \nSeobe\n' | od -An -c)" ] ||
+  due=$(printf '3 Seobe\n' | "${emulator[@]}" "build-dist/$name/knjiga" | od -An -c)
+  { [ -n "$due" ] && [ "$answer" = "$due" ]; } ||
     { echo "release.sh: the program in $package answered: $answer" >&2; exit 1; }
+  # The longest title that the manual page names for the release's 32-bit
+  # programs is the one they hold.
+  if [ "$(sed -n 2p "build-dist/$name/toolchain")" = 32 ]; then
+    held=$("${emulator[@]}" "build-dist/$name/string-max")
+    [ "$held" = "$longest" ] ||
+      { echo "release.sh: the $name program holds $held bytes, the manual page says $longest" >&2; exit 1; }
+  fi
 done
 
 (cd dist && sha256sum -- * >"$tmp/SHA256SUMS" && mv "$tmp/SHA256SUMS" . &&
