@@ -2,8 +2,9 @@
 # The lint checks, each of which must find nothing: clang-format (the
 # source's style, .clang-format), clang-tidy (.clang-tidy), cppcheck, and
 # for every shell script shellcheck (.shellcheckrc), for every file codespell
-# (.codespellrc); and that CMakePresets.json and the README's install table
-# follow cmake/targets.txt. CI runs it; so do `cmake --build --preset lint` and
+# (.codespellrc); that CMakePresets.json and the README's install table
+# follow cmake/targets.txt; and that every mutant of scripts/mutants.py
+# still applies. CI runs it; so do `cmake --build --preset lint` and
 # `bash scripts/lint.sh`.
 # Debian and Ubuntu: apt-get install clang-format clang-tidy cppcheck shellcheck codespell
 set -euo pipefail
@@ -93,5 +94,7 @@ sys.exit(1 if found else 0)
 EOT
 }
 check install-table install_table
+# Each mutant of the mutation run still finds the code it changes.
+check mutants python3 scripts/mutants.py --check
 check codespell codespell "${files[@]}"
 [ ${#failed[@]} -eq 0 ] || { echo "lint: findings from ${failed[*]}" >&2; exit 1; }

@@ -2,6 +2,7 @@
 """Mutation run: how many small faults in src/knjiga.cpp the tests catch.
 
     python3 scripts/mutants.py PRESET [NAME...]
+    python3 scripts/mutants.py --check
 
 Each mutant below changes the source in one place: a text of code, never of
 a comment, that must occur exactly once. One that no longer does is
@@ -9,8 +10,9 @@ reported as stale, never passed over. The source tree is copied to a
 scratch folder, configured once with the configure preset PRESET, and for
 each mutant built again and tested with ctest, which stops at the first
 test that fails: the mutant is then killed. One that builds and passes
-every test survived; one that does not build is reported apart. NAMEs run only those mutants. It takes about half
-a minute a mutant; the last line sums up."""
+every test survived; one that does not build is reported apart. NAMEs run
+only those mutants. It takes about half a minute a mutant; the last line
+sums up. --check only reports the stale mutants, as the lint does."""
 
 import os
 import shutil
@@ -35,7 +37,7 @@ MUTANTS = [
     ("stdin's position unchecked", "here != -1 && lseek", "lseek"),
     ("offset not set", "lseek(STDIN_FILENO, here, SEEK_SET) == here", "true"),
     ("stdin's position taken as 0", "const off_t here = ftello(stdin);", "const off_t here = 0;"),
-    ("errno not cleared before the seek", "    errno = 0;\n    const std::streampos here", "    const std::streampos here"),
+    ("errno not cleared before the seek", "    errno = 0;\n    std::streampos here", "    std::streampos here"),
     ("stdin's way taken whatever errno says", ": errno == 0 && give_back_stdin()", ": give_back_stdin()"),
     ("stdin's way not taken", ": errno == 0 && give_back_stdin()", ": errno == 0 && (false && give_back_stdin())"),
     ("seek back unchecked", "input.pubseekpos(here, std::ios::in) == here", "true"),
@@ -58,6 +60,7 @@ MUTANTS = [
      "    if (false)\n        make_room(knjiga, std::cin.rdbuf()->in_avail());\n"),
     ("no start-up handler", "std::set_new_handler([] { die(\"start-up\", std::strerror(ENOMEM)); });", ""),
     ("start-up called read", 'die("start-up"', 'die("read"'),
+    ("NaN taken for a number", "if (std::isnan(broj)) {", "if (false) {"),
     ("start-up handler left in place", "    std::set_new_handler(nullptr);\n", ""),
     ("stdio kept in sync", "    std::ios::sync_with_stdio(false);\n", ""),
     ("prompt corrected", '"Unesize broj', '"Unesite broj'),
@@ -108,6 +111,14 @@ def apply(source, mutant):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    if sys.argv[1] == "--check":
+        root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+        with open(os.path.join(root, "src", "knjiga.cpp")) as f:
+            original = f.read()
+        stale = [m[0] for m in MUTANTS if apply(original, m) is None]
+        for name in stale:
+            print("mutants.py: stale: %s" % name)
+        sys.exit(1 if stale else 0)
     preset, names = sys.argv[1], set(sys.argv[2:])
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     chosen = [m for m in MUTANTS if not names or m[0] in names]

@@ -215,7 +215,8 @@ int main()
     give_back_input();
 
     // The limits are double variables. Where the compiler computes in more
-    // precision (x87), a bare 9.9 would be a long double below typed 9.9.
+    // precision (x87), a bare literal would be a long double, and the same
+    // number typed would compare above it.
     constexpr double granica = 5.5;
     constexpr double gornja_granica = 9.9;
     if (broj <= granica)
