@@ -87,10 +87,13 @@ def readme_answers():
 
 
 def exit_statuses():
-    """The statuses of the page's EXIT STATUS section, in their order."""
+    """The statuses of the page's EXIT STATUS section, in their order, and
+    the message it quotes."""
     lines = section("EXIT STATUS")
-    return [int(lines[i + 1][3:]) for i, l in enumerate(lines[:-1])
-            if l == ".TP" and lines[i + 1].startswith(".B ")]
+    statuses = [int(lines[i + 1][3:]) for i, l in enumerate(lines[:-1])
+                if l == ".TP" and lines[i + 1].startswith(".B ")]
+    quoted = [re.match(r'\.RB \\\(lq "(.*)" \\\(rq', l) for l in lines]
+    return statuses, [unescape(q.group(1)).encode() for q in quoted if q]
 
 
 def examples():
