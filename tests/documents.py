@@ -1,18 +1,13 @@
 """What the documents tell users, tried on the program.
 
-    python3 tests/documents.py answers [EMULATOR...] PROGRAM
-    python3 tests/documents.py examples [EMULATOR...] PROGRAM
+    python3 tests/documents.py answers|examples [EMULATOR...] PROGRAM
 
-answers: every table of answers (the manual page's DESCRIPTION and the
-README's) holds at the bounds of each row: at a row's highest number, just
-above it in double precision only, and just above its lowest. The prompt
-and the complaints are the page's, and so are the exit statuses and the
-message it quotes.
-
-examples: every example session of the README and the manual page runs as
-written, in a terminal, with the program as knjiga: the screen is compared
-byte for byte. Where a session starts the program reading the terminal,
-the lines between the prompt and the answer are typed."""
+answers: every table of answers (the manual page's DESCRIPTION, the
+README's) holds at each row's bounds; the page's exit statuses and quoted
+message hold. examples: every example session of the README and the page
+runs as written in a terminal, with the program as knjiga, the screen
+compared byte for byte; where the program reads the terminal, the lines
+between the prompt and the answer are typed."""
 
 import math
 import os
@@ -51,93 +46,72 @@ def run(data, stdout=subprocess.PIPE):
     return done
 
 
-def below_in_single(x):
-    """A double just above x, which single precision takes for x."""
-    return x * (1 + 2 ** -30)
-
-
 def answers():
     prompt, page_rows = facts.page_answers()
-    tables = [("the manual page", page_rows), ("the README", facts.readme_answers())]
-    for document, rows in tables:
-        if len(rows) < 2:
-            check("%s: a table of answers" % document, len(rows), "2 rows or more")
-    for document, rows in tables:
+    for document, rows in (("the manual page", page_rows), ("the README", facts.readme_answers())):
+        check("%s: a table of answers" % document, len(rows) >= 2, True)
         for answer, lowest, highest in rows:
-            due = answer or b"T"
-            numbers = []
-            if highest is not None:
-                numbers += [("at most %r" % highest, highest)]
+            # At the highest; just above the lowest, and above it in double only.
+            numbers = [] if highest is None else [highest]
             if lowest is not None:
-                numbers += [("just above %r" % lowest, math.nextafter(lowest, math.inf)),
-                            ("above %r in double only" % lowest, below_in_single(lowest))]
-            for name, number in numbers:
-                done = run(b"%r T\n" % number)
-                check("%s: %s (%r): %s" % (document, name, number, due.decode()),
-                      (done.returncode, done.stdout, done.stderr),
-                      (0, prompt + EOL + due + EOL, b""))
-    # The statuses: the answer written, and standard output that cannot be,
-    # with the page's message for a full device.
+                numbers += [math.nextafter(lowest, math.inf), lowest * (1 + 2 ** -30)]
+            for number in numbers:
+                done, due = run(b"%r T\n" % number), answer or b"T"
+                check("%s: %r: %s" % (document, number, due.decode()),
+                      (done.returncode, done.stdout, done.stderr), (0, prompt + EOL + due + EOL, b""))
+    # The statuses: the answer written, and standard output that cannot be.
     statuses, messages = facts.exit_statuses()
-    done = run(b"3 T\n")
-    check("exit status %d: the answer written" % statuses[0], done.returncode, statuses[0])
+    check("exit status: the answer written", run(b"3 T\n").returncode, statuses[0])
     with open("/dev/full", "wb") as full:
         done = run(b"3 T\n", stdout=full)
-    check("exit status %d: a full device" % statuses[1], (done.returncode, done.stderr),
+    check("exit status and message: a full device", (done.returncode, done.stderr),
           (statuses[1], messages[0] + EOL))
 
 
-def session(commands, bin_dir, work):
-    """Runs each command of one session in a terminal; what the screen
-    shows, and what it should."""
-    shown, due = b"", b""
-    for command, lines in commands:
-        due += ("$ %s\n" % command + "".join(l + "\n" for l in lines)).encode()
-        shown += b"$ %s\n" % command.encode()
-        typed = lines[1:-1] if command == "knjiga" else []
-        master, slave = os.openpty()
-        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], LC_ALL="C")
-        child = subprocess.Popen(["bash", "--norc", "-c", command], stdin=slave, stdout=slave,
-                                 stderr=slave, cwd=work, env=env, start_new_session=True)
-        os.close(slave)
-        screen = b""
-        while True:
-            if typed and lines[0].encode() + b"\r\n" in screen:
-                os.write(master, typed.pop(0).encode() + b"\n")
-                continue
-            ready, _, _ = select.select([master], [], [], 60)
-            if not ready:
-                child.kill()
-                break
+def shown(command, lines, env, work):
+    """What the screen of a terminal shows of command; where it starts the
+    program on the terminal, what is between prompt and answer is typed."""
+    typed = lines[1:-1] if command == "knjiga" else []
+    master, slave = os.openpty()
+    child = subprocess.Popen(["bash", "--norc", "-c", command], stdin=slave, stdout=slave,
+                             stderr=slave, cwd=work, env=env, start_new_session=True)
+    os.close(slave)
+    screen = b""
+    while True:
+        if typed and lines[0].encode() + b"\r\n" in screen:
+            os.write(master, typed.pop(0).encode() + b"\n")
+        elif not select.select([master], [], [], 60)[0]:
+            child.kill()
+        else:
             try:
                 data = os.read(master, 4096)
             except OSError:  # the terminal closed: every program ended
-                break
+                data = b""
             if not data:
                 break
             screen += data
-        child.wait(timeout=60)
-        os.close(master)
-        shown += screen.replace(b"\r\n", b"\n")
-    return shown, due
+    child.wait(timeout=60)
+    os.close(master)
+    return screen.replace(b"\r\n", b"\n")
 
 
 def examples():
     sessions = facts.examples()
     with tempfile.TemporaryDirectory() as tmp:
-        bin_dir = os.path.join(tmp, "bin")
-        os.mkdir(bin_dir)
-        with open(os.path.join(bin_dir, "knjiga"), "w") as wrapper:
+        with open(os.path.join(tmp, "knjiga"), "w") as wrapper:
             wrapper.write("#!/bin/sh\nexec %s \"$@\"\n" % " ".join(
                 "'%s'" % os.path.abspath(a) if os.path.exists(a) else a for a in PROG))
-        os.chmod(os.path.join(bin_dir, "knjiga"), 0o755)
+        os.chmod(os.path.join(tmp, "knjiga"), 0o755)
+        env = dict(os.environ, PATH=tmp + os.pathsep + os.environ["PATH"], LC_ALL="C")
         for n, (document, commands) in enumerate(sessions):
             work = os.path.join(tmp, str(n))
             os.mkdir(work)
-            shown, due = session(commands, bin_dir, work)
-            check("%s: %s" % (document, commands[0][0]), shown, due)
-    check("example sessions in each document",
-          sorted({d for d, _ in sessions}), ["README.md", "knjiga.1"])
+            screen = b"".join(b"$ %s\n" % c.encode() + shown(c, lines, env, work)
+                              for c, lines in commands)
+            due = "".join("$ %s\n" % c + "".join(l + "\n" for l in lines) for c, lines in commands)
+            check("%s: %s" % (document, commands[0][0]), screen, due.encode())
+    check("example sessions in each document", sorted({d for d, _ in sessions}),
+          ["README.md", "knjiga.1"])
 
 
 def main():

@@ -1,12 +1,11 @@
-"""What the tests written in Python share: how the program runs, and the
-facts that users read, from the documents that are their home."""
+"""What the Python tests share: how the program runs, and the facts that
+users read, from the documents that are their home."""
 
 import os
 import re
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-PAGE = os.path.join(HERE, "..", "man", "knjiga.1.in")
-README = os.path.join(HERE, "..", "README.md")
+PAGE, README = os.path.join(HERE, "../man/knjiga.1.in"), os.path.join(HERE, "../README.md")
 
 
 def program(args):
@@ -21,103 +20,77 @@ def program(args):
 
 def toolchain(prog):
     """What the program was built for, as tests/lib.sh finds it."""
-    if "KNJIGA_TOOLCHAIN" in os.environ:
-        return os.environ["KNJIGA_TOOLCHAIN"]
     try:
         with open(os.path.join(os.path.dirname(prog[-1]), "toolchain")) as built:
-            return built.readline().strip()
+            return os.environ.get("KNJIGA_TOOLCHAIN", built.readline().strip())
     except OSError:
-        return "unknown/unknown"
+        return os.environ.get("KNJIGA_TOOLCHAIN", "unknown/unknown")
 
 
 def section(name):
     """The lines of the manual page's section NAME."""
-    lines, inside = [], False
     with open(PAGE) as page:
-        for line in page.read().splitlines():
-            if line.startswith(".SH"):
-                inside = line[3:].strip().strip('"') == name
-            elif inside:
-                lines.append(line)
-    return lines
+        text = page.read()
+    return re.search(r'(?ms)^\.SH "?%s"?\n(.*?)(^\.SH|\Z)' % name, text).group(1).splitlines()
 
 
 def unescape(text):
     """troff's escapes that the page uses, as the reader sees them."""
-    for escape, char in (("\\(aq", "'"), ("\\e", "\\"), ("\\-", "-"), ("\\ ", " "),
-                         ("\\&", "")):
+    for escape, char in (("\\(aq", "'"), ("\\e", "\\"), ("\\-", "-"), ("\\ ", " "), ("\\&", "")):
         text = text.replace(escape, char)
     return text
 
 
-def row(range_text, answer):
-    """(answer, lowest, highest) of one row of an answer table: the number
+def quoted(lines):
+    """The texts that lines quote as .RB \\(lq "TEXT" \\(rq."""
+    return [unescape(m.group(1)).encode() for m in
+            (re.match(r'\.RB \\\(lq "(.*)" \\\(rq', l) for l in lines) if m]
+
+
+def row(bounds, answer):
+    """(answer, lowest, highest) of a row of an answer table: for a number
     above lowest and at most highest (None: no such bound)."""
-    above = re.search(r"above (\d+(?:\.\d+)?)", range_text)
-    most = re.search(r"(?:at most|up to) (\d+(?:\.\d+)?)", range_text)
-    return (answer, above and float(above.group(1)), most and float(most.group(1)))
+    above = re.search(r"above (\d+(?:\.\d+)?)", bounds)
+    most = re.search(r"(?:at most|up to) (\d+(?:\.\d+)?)", bounds)
+    return answer, above and float(above.group(1)), most and float(most.group(1))
 
 
 def page_answers():
-    """The prompt, and the answers as rows, from the page's DESCRIPTION:
-    an answer is the title (None) or a complaint's bytes."""
+    """The prompt, and the rows of the page's DESCRIPTION: an answer is
+    the title (None) or a complaint."""
     lines = section("DESCRIPTION")
-    prompt = next(re.match(r'\.RB \\\(lq "(.*)" \\\(rq$', l) for l in lines
-                  if l.startswith(".RB \\(lq"))
-    rows = []
-    for i, line in enumerate(lines[:-2]):
-        if line == ".TP":
-            item = lines[i + 1]
-            answer = None if item.startswith(".I ") else item[3:].encode()
-            rows.append(row(lines[i + 2], answer))
-    return unescape(prompt.group(1)).encode(), rows
+    rows = [row(lines[i + 2], None if lines[i + 1].startswith(".I ") else lines[i + 1][3:].encode())
+            for i, line in enumerate(lines[:-2]) if line == ".TP"]
+    return quoted(lines)[0], rows
 
 
 def readme_answers():
-    """The README's table of answers, as rows."""
-    rows = []
+    """The rows of the README's table of answers."""
     with open(README) as readme:
-        for line in readme:
-            cells = [c.strip() for c in line.strip().strip("|").split("|")]
-            if len(cells) == 2 and re.search(r"\d", cells[0]) and "---" not in line:
-                answer = cells[1].strip("`")
-                rows.append(row(cells[0], None if answer.startswith("the title") else
-                                answer.encode()))
-    return rows
+        cells = [[c.strip(" `") for c in l.strip(" |\n").split("|")] for l in readme
+                 if l.startswith("|") and "---" not in l]
+    return [row(c[0], None if c[1].startswith("the title") else c[1].encode())
+            for c in cells if len(c) == 2 and re.search(r"\d", c[0])]
 
 
 def exit_statuses():
-    """The statuses of the page's EXIT STATUS section, in their order, and
-    the message it quotes."""
+    """The statuses of the page's EXIT STATUS, and the messages it quotes."""
     lines = section("EXIT STATUS")
-    statuses = [int(lines[i + 1][3:]) for i, l in enumerate(lines[:-1])
-                if l == ".TP" and lines[i + 1].startswith(".B ")]
-    quoted = [re.match(r'\.RB \\\(lq "(.*)" \\\(rq', l) for l in lines]
-    return statuses, [unescape(q.group(1)).encode() for q in quoted if q]
+    return ([int(lines[i + 1][3:]) for i, l in enumerate(lines[:-1])
+             if l == ".TP" and lines[i + 1].startswith(".B ")], quoted(lines))
 
 
 def examples():
-    """Every example session of the README and the page: a list of
-    (document, commands), each command a (line, output lines) pair."""
-    blocks = []
+    """Every example session of the README and the page, as (document,
+    commands), each command a (line, [output line...]) pair."""
     with open(README) as readme:
-        text = readme.read()
-    for block in re.findall(r"(?ms)^```\n(.*?)^```$", text):
-        if block.startswith("$ "):
-            blocks.append(("README.md", block.splitlines()))
-    lines, block = section("EXAMPLES"), None
-    for line in lines:
-        if line == ".EX":
-            block = []
-        elif line == ".EE":
-            blocks.append(("knjiga.1", block))
-            block = None
-        elif block is not None:
-            block.append(unescape(line))
+        blocks = [("README.md", b) for b in re.findall(r"(?ms)^```\n(\$ .*?)^```$", readme.read())]
+    page = "\n".join(section("EXAMPLES"))
+    blocks += [("knjiga.1", unescape(b)) for b in re.findall(r"(?ms)^\.EX\n(.*?)^\.EE$", page)]
     sessions = []
     for name, block in blocks:
         commands = []
-        for line in block:
+        for line in block.splitlines():
             if line.startswith("$ "):
                 commands.append((line[2:], []))
             else:

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# The longest title, on a 32-bit program: the longest string, which a
-# program built beside this one says (1 GiB with a 32-bit libstdc++ of g++
-# 12). A title of that length is answered; a longer title, or a longer
-# number, is a read error rather than cut. Where a string may hold 2 GiB,
-# memory runs out first, and says so. A 64-bit program holds any title
-# that memory holds (the memory-limit test). The processor cannot change
-# these answers: the release runs this test once per program (HACKING.md).
+# A 32-bit program's longest title is the longest string, which string-max
+# says: a title of that length is answered, a longer title or number is a
+# read error, never cut. The release runs it once per program (HACKING.md).
 . "$(dirname "$0")/lib.sh"
 
 [ "$bits" = 32 ] || { echo "FAIL: a test for 32-bit programs, run on one of $bits bits"; exit 1; }

@@ -44,10 +44,7 @@ session() {
   check "$name" 0 "${want%.}" ''
 }
 
-session 'number, Enter, title, Enter' "${prompt}3\nNa Drini cuprija\nNa Drini cuprija\n" \
-  3 Enter 'Na Drini cuprija' Enter
-session 'number and title on one line' "${prompt}7 Na Drini cuprija\n$too_large\n" \
-  '7 Na Drini cuprija' Enter
+# The README's sessions at a terminal are the examples test's.
 session 'Ctrl-D at the prompt' "${prompt}\n" C-d
 session 'Ctrl-D instead of a title' "${prompt}4\n\n" 4 Enter C-d
 

@@ -10,9 +10,8 @@ printf '3 Prokleta avlija\n' >"$tmp/in"
 # output.
 run() { (eval "${1:-}"; exec "${@:2}" "${prog[@]}") <"$tmp/in" 2>"$tmp/err"; status=$?; }
 
+# A full device is the documents test's, as the manual page tells it.
 if [ -w /dev/full ]; then
-  run >/dev/full
-  check 'full device' 1 '' 'knjiga: write error: No space left on device\n'
   # Where the prompt's write is not flushed at once, nothing fails before
   # the end, and the last call that set errno tells another reason.
   printf '3 Prokleta avlija' >"$tmp/in"
