@@ -8,7 +8,8 @@
 # unmounted and removed afterwards, also when a step fails. Exit status 77: the mirror cannot be
 # reached. The minimal system is kept in /var/cache/knjiga-ci/SUITE.tar, and
 # made again when it is a week old; packages that apt downloads are kept in
-# /var/cache/knjiga-ci/SUITE-apt/ (delete both to start afresh).
+# /var/cache/knjiga-ci/SUITE-apt/ (delete both to start afresh). With the
+# SCRIPT --prepare, it only makes that system, if it is not fresh.
 set -euo pipefail
 suite=$1 script=$2
 shift 2
@@ -32,7 +33,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -z "$(find "$cache/$suite.tar" -mtime -7 2>/dev/null)" ]; then
+fresh=$(find "$cache/$suite.tar" -mtime -7 2>/dev/null)
+[ "$script" != --prepare ] || [ -z "$fresh" ] || exit 0
+if [ -z "$fresh" ]; then
   command -v debootstrap >/dev/null || { echo "SKIP: debootstrap is not installed"; exit 77; }
   echo "making a minimal Debian $suite from $mirror"
   if ! debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.log" 2>&1; then
@@ -42,6 +45,7 @@ if [ -z "$(find "$cache/$suite.tar" -mtime -7 2>/dev/null)" ]; then
   fi
   rm -f "$root.log"
   tar -C "$root" -cf "$cache/$suite.tar.tmp" . && mv "$cache/$suite.tar.tmp" "$cache/$suite.tar"
+  [ "$script" != --prepare ] || exit 0
 else
   tar -C "$root" -xf "$cache/$suite.tar"
 fi
