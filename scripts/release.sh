@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes a release into dist/, as RELEASING.md tells: the source, the
 # programs for each system, tested, and SHA256SUMS over them. With
-# KNJIGA_RELEASE_TESTS=no the programs are only built.
+# KNJIGA_RELEASE_TESTS=no the programs are only built; with
+# KNJIGA_TESTED_SUMS=FILE, dist/ must be what FILE sums.
 # Usage: bash scripts/release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -374,5 +375,12 @@ done
 
 (cd dist && sha256sum -- * >"$tmp/SHA256SUMS" && mv "$tmp/SHA256SUMS" . &&
   sha256sum --quiet -c SHA256SUMS)
+# A release made again, as RELEASING.md tells, must be the one that CI
+# tested, file for file: KNJIGA_TESTED_SUMS names CI's SHA256SUMS.
+if [ -n "${KNJIGA_TESTED_SUMS:-}" ]; then
+  diff "$KNJIGA_TESTED_SUMS" dist/SHA256SUMS ||
+    { echo "release.sh: dist/ is not the release that CI tested" >&2; exit 1; }
+  echo "dist/ is the release that CI tested, file for file"
+fi
 echo "dist/:"
 find dist -type f -printf '  %9s  %f\n' | sort -k2
