@@ -57,15 +57,11 @@ title $((limit + 1))
 longest "a title longer than the longest string" 1 'Value too large for defined data type'
 left 'a title longer than the longest string' ''
 rm -f "$tmp/in" "$tmp/out" "$tmp/rest"
-{ printf 1; head -c "$limit" /dev/zero | tr '\0' 0; printf ' T\n'; } |
-  "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
-status=$?
-longest 'a number longer than the longest string' 1 'Value too large for defined data type' short
-# Zeros after its decimal point count.
+# A longer number, whose digits are zeros after its decimal point: they count.
 { printf 0.; head -c $((limit + 1)) /dev/zero | tr '\0' 0; printf '1 T\n'; } |
   "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
 status=$?
-longest 'zeros after the decimal point, more than the longest string' 1 \
+longest 'a number longer than the longest string, in zeros after its point' 1 \
   'Value too large for defined data type' short
 # Zeros in front of a number do not count.
 { head -c $((limit + 1)) /dev/zero | tr '\0' 0; printf '3 T\n'; } | "${prog[@]}" >"$tmp/out" 2>"$tmp/err"
