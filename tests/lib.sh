@@ -27,13 +27,13 @@ trap 'rm -rf "$tmp"' EXIT
 # The prompt and the two complaints, read from the manual page's
 # DESCRIPTION, which is their home (tests/facts.py reads the rest).
 page=$(dirname "${BASH_SOURCE[0]}")/../man/knjiga.1.in
+# shellcheck disable=SC2034 # the scripts that source this use them
 { IFS= read -r prompt; IFS= read -r too_large; IFS= read -r far_too_large; } < <(
   awk '/^\.SH/ { d = $2 == "DESCRIPTION" }
     d && sub(/^\.RB \\\(lq "/, "") && sub(/" \\\(rq$/, "") { gsub(/\\ /, " "); print }
     d && prev == ".TP" && sub(/^\.B /, "") { print }
     { prev = $0 }' "$page")
 [ -n "$far_too_large" ] || { echo "FAIL: no prompt and complaints read from $page"; exit 1; }
-# shellcheck disable=SC2034 # the scripts that source this use them
 prompt="$prompt\n"
 failures=0
 
