@@ -226,8 +226,10 @@ fetch() {
     [ "$arch" = - ] || libc "$arch" "$suite" || return 1
   done
 }
-fetch >"$tmp/fetch.log" 2>&1 &
-fetching=$!
+# It is no job of the pool below, which it must not hold up: it says its
+# status in a file.
+{ if (fetch) >"$tmp/fetch.log" 2>&1; then echo 0; else echo 1; fi >"$tmp/fetch.status"; } &
+disown
 
 # The programs: for each target a static one, and one for its Debian
 # package where it has one; then the Windows program.
@@ -321,8 +323,8 @@ for target in "${targets[@]}"; do
   archive "linux-$cpu" "dist/knjiga-$version-linux-$cpu.tar.gz"
 
   [ "$arch" != - ] || continue
-  [ -z "${fetching:-}" ] || wait "$fetching" || { cat "$tmp/fetch.log"; exit 1; }
-  fetching=
+  while [ ! -s "$tmp/fetch.status" ]; do sleep 1; done
+  [ "$(cat "$tmp/fetch.status")" = 0 ] || { cat "$tmp/fetch.log"; exit 1; }
   deb "deb-$arch" "$arch"
   # Not an error, not a warning, and no hardening missing (which is info).
   lintian -I --pedantic --fail-on error,warning "dist/knjiga_${version}_$arch.deb" \
