@@ -14,7 +14,7 @@ answers() {
   fi
 }
 
-# Where the title starts: exactly one character after the number is dropped.
+# Where the title starts: exactly one byte after the number is dropped.
 answers 'title on the line after the number' '3\nNa Drini cuprija\n' 'Na Drini cuprija'
 answers 'title after one space'             '3 Na Drini cuprija\n'  'Na Drini cuprija'
 answers 'second of two spaces is kept'      '3  Prokleta avlija\n'  ' Prokleta avlija'
