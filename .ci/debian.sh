@@ -33,7 +33,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fresh=$(find "$cache/$suite.tar" -mtime -7 2>/dev/null)
+fresh=$(find "$cache/$suite.tar" -mtime -7 2>/dev/null || true)
 [ "$script" != --prepare ] || [ -z "$fresh" ] || exit 0
 if [ -z "$fresh" ]; then
   command -v debootstrap >/dev/null || { echo "SKIP: debootstrap is not installed"; exit 77; }
