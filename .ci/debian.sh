@@ -10,6 +10,8 @@
 # made again when it is a week old; packages that apt downloads are kept in
 # /var/cache/knjiga-ci/SUITE-apt/ (delete both to start afresh). With the
 # SCRIPT --prepare, it only makes that system, if it is not fresh.
+# KNJIGA_FORCE_QEMU is passed on, so that a run here can be made as on a
+# kernel that runs no 32-bit x86 program (HACKING.md).
 set -euo pipefail
 suite=$1 script=$2
 shift 2
@@ -63,7 +65,8 @@ for m in /proc /sys /dev /dev/pts "$cache/$suite-apt"; do
 done
 # A mirror that cannot be reached is no failure of the project's (status 77).
 chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" CTEST_PARALLEL_LEVEL="$(nproc)" bash -euo pipefail -c "cd /src
+  DEBIAN_FRONTEND=noninteractive CI="${CI:-}" CTEST_PARALLEL_LEVEL="$(nproc)" \
+  KNJIGA_FORCE_QEMU="${KNJIGA_FORCE_QEMU:-}" bash -euo pipefail -c "cd /src
     if ! apt-get update >/tmp/log 2>&1 || grep -q '^[WE]: Failed to fetch' /tmp/log; then
       cat /tmp/log; echo 'SKIP: the mirror cannot be reached'; exit 77
     fi
