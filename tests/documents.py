@@ -34,16 +34,7 @@ def check(name, got, want):
 
 
 def run(data, stdout=subprocess.PIPE):
-    """The program's run on data. Now and then wine fails to start a
-    program, ending with status 1 and no word on either stream, which
-    knjiga itself never does: that run is made again."""
-    for _ in range(2):
-        done = subprocess.run(PROG, input=data, stdout=stdout, stderr=subprocess.PIPE,
-                              timeout=60)
-        if len(PROG) == 1 or done.returncode != 1 or done.stdout or done.stderr:
-            break
-        print("note: the emulator did not start the program; running it again")
-    return done
+    return facts.run(PROG, input=data, stdout=stdout)
 
 
 def answers():

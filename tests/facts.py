@@ -3,6 +3,7 @@ users read, from the documents that are their home."""
 
 import os
 import re
+import subprocess
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE, README = os.path.join(HERE, "../man/knjiga.1.in"), os.path.join(HERE, "../README.md")
@@ -16,6 +17,20 @@ def program(args):
         with open(emulator) as lines:
             return lines.read().splitlines() + args
     return args
+
+
+def run(prog, **how):
+    """subprocess.run of prog. Now and then wine fails to start a program,
+    ending with status 1 and no word on either stream, which knjiga itself
+    never does: that run is made again."""
+    for _ in range(2):
+        if "stdin" in how:
+            how["stdin"].seek(0)
+        done = subprocess.run(prog, stderr=subprocess.PIPE, timeout=60, **how)
+        if len(prog) == 1 or done.returncode != 1 or done.stdout or done.stderr:
+            return done
+        print("note: the emulator did not start the program; running it again")
+    return done
 
 
 def toolchain(prog):

@@ -111,6 +111,13 @@ check() {
   done
 }
 
+# left NAME REST: the last run left REST (a printf format) of its file, as
+# the run kept it in $tmp/rest.
+left() {
+  cmp -s "$tmp/rest" <(printf -- "$2") ||
+    { failures=$((failures + 1)); echo "FAIL: $1: left $(head -c 40 "$tmp/rest" | od -An -c)"; }
+}
+
 # skip WHY: the whole test cannot run here (status 77); skip_case WHY: one
 # case cannot. Either is said, and where KNJIGA_SKIPS names a file (as CI
 # sets it), added to it as "TEST: WHY", so that no skip goes unseen.

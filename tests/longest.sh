@@ -40,11 +40,6 @@ title() {
     echo "$(wc -c <"$tmp/out") bytes, not the prompt and the title" >"$tmp/out"
   fi
 }
-# left NAME REST: the last run left REST (a printf format) of its file.
-left() {
-  cmp -s "$tmp/rest" <(printf -- "$2") ||
-    { failures=$((failures + 1)); echo "FAIL: $1: left $(head -c 40 "$tmp/rest" | od -An -c)"; }
-}
 
 title "$limit"
 longest "a title as long as the longest string ($limit bytes)" 0 -

@@ -144,12 +144,11 @@ def run(data, from_file):
     """Standard output, standard error and status of the program on data,
     and what it left of a file for the next reader (None for a pipe)."""
     if not from_file:
-        done = subprocess.run(PROG, input=data, capture_output=True, timeout=60)
+        done = facts.run(PROG, input=data, stdout=subprocess.PIPE)
         return done.stdout, done.stderr, done.returncode, None
     with tempfile.TemporaryFile(buffering=0) as file:
         file.write(data)
-        file.seek(0)
-        done = subprocess.run(PROG, stdin=file, capture_output=True, timeout=60)
+        done = facts.run(PROG, stdin=file, stdout=subprocess.PIPE)
         return done.stdout, done.stderr, done.returncode, file.read()
 
 
@@ -157,12 +156,6 @@ def fault(data, from_file):
     """What is wrong with the program's run on data; None if nothing, and
     whether the answer was known exactly."""
     out, err, status, rest = run(data, from_file)
-    # Now and then wine fails to start a program, ending with status 1 and
-    # no word on either stream, which knjiga itself never does: that run is
-    # made again.
-    if len(PROG) > 1 and status == 1 and not out + err:
-        print("note: the emulator did not start the program; running it again")
-        out, err, status, rest = run(data, from_file)
     answer = out[len(PROMPT):-len(EOL)]
     due = model(data)
     if status != 0 or err:
