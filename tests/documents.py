@@ -33,10 +33,6 @@ def check(name, got, want):
         print("FAIL: %s:\n  got  %r\n  want %r" % (name, got, want))
 
 
-def run(data, stdout=subprocess.PIPE):
-    return facts.run(PROG, input=data, stdout=stdout)
-
-
 def answers():
     prompt, page_rows = facts.page_answers()
     for document, rows in (("the manual page", page_rows), ("the README", facts.readme_answers())):
@@ -47,14 +43,14 @@ def answers():
             if lowest is not None:
                 numbers += [math.nextafter(lowest, math.inf), lowest * (1 + 2 ** -30)]
             for number in numbers:
-                done, due = run(b"%r T\n" % number), answer or b"T"
+                done, due = facts.run(PROG, input=b"%r T\n" % number), answer or b"T"
                 check("%s: %r: %s" % (document, number, due.decode()),
                       (done.returncode, done.stdout, done.stderr), (0, prompt + EOL + due + EOL, b""))
     # The statuses: the answer written, and standard output that cannot be.
     statuses, messages = facts.exit_statuses()
-    check("exit status: the answer written", run(b"3 T\n").returncode, statuses[0])
+    check("exit status: the answer written", facts.run(PROG, input=b"3 T\n").returncode, statuses[0])
     with open("/dev/full", "wb") as full:
-        done = run(b"3 T\n", stdout=full)
+        done = facts.run(PROG, input=b"3 T\n", stdout=full)
     check("exit status and message: a full device", (done.returncode, done.stderr),
           (statuses[1], messages[0] + EOL))
 

@@ -20,9 +20,10 @@ def program(args):
 
 
 def run(prog, **how):
-    """subprocess.run of prog. Now and then wine fails to start a program,
-    ending with status 1 and no word on either stream, which knjiga itself
-    never does: that run is made again."""
+    """subprocess.run of prog, its output kept. Now and then wine fails to
+    start a program, ending with status 1 and no word on either stream,
+    which knjiga itself never does: that run is made again."""
+    how.setdefault("stdout", subprocess.PIPE)
     for _ in range(2):
         if "stdin" in how:
             how["stdin"].seek(0)

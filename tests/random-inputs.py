@@ -13,7 +13,6 @@ the program exits 0 and says nothing on standard error.
 import math
 import os
 import random
-import subprocess
 import sys
 import tempfile
 from concurrent.futures import ThreadPoolExecutor
@@ -144,11 +143,11 @@ def run(data, from_file):
     """Standard output, standard error and status of the program on data,
     and what it left of a file for the next reader (None for a pipe)."""
     if not from_file:
-        done = facts.run(PROG, input=data, stdout=subprocess.PIPE)
+        done = facts.run(PROG, input=data)
         return done.stdout, done.stderr, done.returncode, None
     with tempfile.TemporaryFile(buffering=0) as file:
         file.write(data)
-        done = facts.run(PROG, stdin=file, stdout=subprocess.PIPE)
+        done = facts.run(PROG, stdin=file)
         return done.stdout, done.stderr, done.returncode, file.read()
 
 
