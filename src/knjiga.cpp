@@ -191,8 +191,8 @@ int main()
     std::cin.exceptions(std::ios::badbit);
     try {
         std::cin >> broj;
-        // libc++ before 19 reads nan as a number, which is no answer:
-        // it is taken as input that is not a number, as elsewhere.
+        // libc++ before 19 reads nan as a number. It is taken as input
+        // that is not a number, as the other libraries read it.
         if (std::isnan(broj)) {
             broj = 0.0;
             std::cin.setstate(std::ios::failbit);
@@ -215,8 +215,8 @@ int main()
     give_back_input();
 
     // The limits are double variables. Where the compiler computes in more
-    // precision (x87), a bare literal would be a long double, and the same
-    // number typed would compare above it.
+    // precision (x87), a bare literal would be a long double. The same
+    // number typed would then compare above it.
     constexpr double granica = 5.5;
     constexpr double gornja_granica = 9.9;
     if (broj <= granica)
